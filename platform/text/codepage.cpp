@@ -1,0 +1,251 @@
+#include "platform/text/codepage.h"
+
+#include <iconv.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+// GBK tables, built once from glibc's converter: every lead/trail pair is
+// decoded on its own, so the tables hold exactly the pairs glibc knows.
+struct GbkTables {
+  // decode[(lead - 0x81) * 256 + trail] = UTF-16 unit, 0 when not a character
+  std::vector<char16_t> decode = std::vector<char16_t>(126 * 256, 0);
+  // encode[unit] = GBK code (lead << 8 | trail), a single byte below 0x100, 0 = none
+  std::vector<uint16_t> encode = std::vector<uint16_t>(0x10000, 0);
+
+  GbkTables() {
+    for (unsigned c = 1; c < 0x80; ++c) encode[c] = static_cast<uint16_t>(c);
+    iconv_t cd = iconv_open("UTF-16LE", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-16LE", "GBK");
+    if (cd != reinterpret_cast<iconv_t>(-1)) {
+      for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+        for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+          if (trail == 0x7F) continue;
+          char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+          char out[8];
+          char* inp = in;
+          char* outp = out;
+          size_t inLeft = 2, outLeft = sizeof out;
+          iconv(cd, nullptr, nullptr, nullptr, nullptr);
+          if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1)) continue;
+          if (sizeof out - outLeft != 2) continue;  // outside the BMP: not in GBK
+          char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                                (static_cast<unsigned char>(out[1]) << 8));
+          decode[(lead - 0x81) * 256 + trail] = unit;
+          if (encode[unit] == 0) encode[unit] = static_cast<uint16_t>(lead << 8 | trail);
+        }
+      }
+      iconv_close(cd);
+    }
+    // Code page 936 gives the single byte 0x80 to the euro sign.
+    encode[0x20AC] = 0x80;
+  }
+};
+
+const GbkTables& gbk() {
+  static const GbkTables tables;
+  return tables;
+}
+
+uint32_t resolve(uint32_t codePage) {
+  return (codePage == CP_ACP || codePage == CP_OEMCP) ? CP_GBK : codePage;
+}
+
+void decodeGbk(std::string_view in, std::u16string& out) {
+  const auto& t = gbk();
+  for (size_t i = 0; i < in.size();) {
+    unsigned char b = static_cast<unsigned char>(in[i]);
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+    } else if (b == 0x80) {
+      out.push_back(0x20AC);
+      ++i;
+    } else if (b == 0xFF || i + 1 >= in.size()) {
+      out.push_back(kReplacement);
+      ++i;
+    } else {
+      unsigned char trail = static_cast<unsigned char>(in[i + 1]);
+      char16_t unit = t.decode[(b - 0x81) * 256 + trail];
+      if (unit != 0) {
+        out.push_back(unit);
+        i += 2;
+      } else if (trail < 0x40 || trail == 0x7F || trail == 0xFF) {
+        // Not a trail byte at all: only the lead is bad, the next byte stands on its own.
+        out.push_back(kReplacement);
+        ++i;
+      } else {
+        out.push_back(kReplacement);
+        i += 2;
+      }
+    }
+  }
+}
+
+// UTF-8 decoding with maximal-subpart replacement (one U+FFFD per bad piece).
+void decodeUtf8(std::string_view in, std::u16string& out) {
+  size_t i = 0;
+  const size_t n = in.size();
+  auto byte = [&](size_t k) { return static_cast<unsigned char>(in[k]); };
+  while (i < n) {
+    unsigned char b = byte(i);
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    int need;
+    uint32_t cp;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) { need = 1; cp = b & 0x1F; }
+    else if (b >= 0xE0 && b <= 0xEF) {
+      need = 2; cp = b & 0x0F;
+      if (b == 0xE0) lo = 0xA0;
+      if (b == 0xED) hi = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      need = 3; cp = b & 0x07;
+      if (b == 0xF0) lo = 0x90;
+      if (b == 0xF4) hi = 0x8F;
+    } else {
+      out.push_back(kReplacement);
+      ++i;
+      continue;
+    }
+    size_t j = i + 1;
+    bool ok = true;
+    for (int k = 0; k < need; ++k, ++j) {
+      if (j >= n) { ok = false; break; }
+      unsigned char c = byte(j);
+      unsigned char l = (k == 0) ? lo : 0x80, h = (k == 0) ? hi : 0xBF;
+      if (c < l || c > h) { ok = false; break; }
+      cp = (cp << 6) | (c & 0x3F);
+    }
+    if (!ok) {
+      out.push_back(kReplacement);
+      i = j;  // resume at the byte that broke the sequence
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+    i = j;
+  }
+}
+
+void encodeGbk(std::u16string_view in, std::string& out) {
+  const auto& t = gbk();
+  for (char16_t u : in) {
+    uint16_t code = u == 0 ? 0 : t.encode[u];
+    if (u == 0) {
+      out.push_back('\0');
+    } else if (code == 0) {
+      out.push_back('?');
+    } else if (code < 0x100) {
+      out.push_back(static_cast<char>(code));
+    } else {
+      out.push_back(static_cast<char>(code >> 8));
+      out.push_back(static_cast<char>(code & 0xFF));
+    }
+  }
+}
+
+void encodeUtf8(std::u16string_view in, std::string& out) {
+  for (size_t i = 0; i < in.size(); ++i) {
+    uint32_t cp = in[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+        in[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacement;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+}
+
+}  // namespace
+
+bool isSupportedCodePage(uint32_t codePage) {
+  codePage = resolve(codePage);
+  return codePage == CP_GBK || codePage == CP_UTF8;
+}
+
+std::u16string multiByteToUtf16(std::string_view bytes, uint32_t codePage) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  switch (resolve(codePage)) {
+    case CP_GBK: decodeGbk(bytes, out); break;
+    case CP_UTF8: decodeUtf8(bytes, out); break;
+    default: break;
+  }
+  return out;
+}
+
+std::string utf16ToMultiByte(std::u16string_view units, uint32_t codePage) {
+  std::string out;
+  out.reserve(units.size() * 2);
+  switch (resolve(codePage)) {
+    case CP_GBK: encodeGbk(units, out); break;
+    case CP_UTF8: encodeUtf8(units, out); break;
+    default: break;
+  }
+  return out;
+}
+
+int MultiByteToWideChar(uint32_t codePage, uint32_t flags, const char* multiByte,
+                        int cbMultiByte, char16_t* wideChar, int cchWideChar) {
+  if (!isSupportedCodePage(codePage) || multiByte == nullptr || cbMultiByte == 0 ||
+      cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && wideChar == nullptr))
+    return 0;
+  size_t len = cbMultiByte == -1 ? std::strlen(multiByte) + 1 : static_cast<size_t>(cbMultiByte);
+  std::u16string units = multiByteToUtf16(std::string_view(multiByte, len), codePage);
+  if (cchWideChar == 0) return static_cast<int>(units.size());
+  if (units.size() > static_cast<size_t>(cchWideChar)) return 0;  // buffer too small
+  std::memcpy(wideChar, units.data(), units.size() * sizeof(char16_t));
+  return static_cast<int>(units.size());
+}
+
+int WideCharToMultiByte(uint32_t codePage, uint32_t flags, const char16_t* wideChar,
+                        int cchWideChar, char* multiByte, int cbMultiByte,
+                        const char* defaultChar, int* usedDefaultChar) {
+  if (!isSupportedCodePage(codePage) || wideChar == nullptr || cchWideChar == 0 ||
+      cchWideChar < -1 || cbMultiByte < 0 || (cbMultiByte > 0 && multiByte == nullptr))
+    return 0;
+  size_t len = 0;
+  if (cchWideChar == -1) {
+    while (wideChar[len] != 0) ++len;
+    ++len;
+  } else {
+    len = static_cast<size_t>(cchWideChar);
+  }
+  std::string bytes = utf16ToMultiByte(std::u16string_view(wideChar, len), codePage);
+  if (usedDefaultChar) *usedDefaultChar = 0;
+  if (cbMultiByte == 0) return static_cast<int>(bytes.size());
+  if (bytes.size() > static_cast<size_t>(cbMultiByte)) return 0;
+  std::memcpy(multiByte, bytes.data(), bytes.size());
+  return static_cast<int>(bytes.size());
+}

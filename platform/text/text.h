@@ -1,0 +1,42 @@
+// Local text: GBK (code page 936) bytes in a std::string.
+// Lengths and positions count bytes; comparison is byte for byte.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Text = std::string;
+
+// A counted byte buffer (request and response bodies, UTF-16 text bytes).
+using ByteArray = std::vector<unsigned char>;
+
+// True when b is the lead byte of a two-byte GBK character.
+inline bool isLeadByte(unsigned char b) { return b >= 0x80; }
+
+// Finds needle in haystack, scanning forward from the 1-based byte position
+// `start` and stepping over two-byte characters as a whole, so a match never
+// begins on a trail byte. Returns the 1-based position or -1. An empty needle
+// is found at `start` in any text that reaches it. With ignoreCase, ASCII
+// letters compare without case.
+int32_t findText(std::string_view haystack, std::string_view needle,
+                 int32_t start = 1, bool ignoreCase = false);
+
+// Splits at every occurrence of separator (double-byte aware). Empty pieces
+// between separators are kept; a trailing separator adds no empty last
+// piece; an empty text gives no pieces.
+std::vector<Text> splitText(std::string_view text, std::string_view separator);
+
+// Replaces every occurrence of `from` (double-byte aware, left to right).
+Text replaceText(std::string_view text, std::string_view from, std::string_view to);
+
+// Optional blanks, optional sign, then the leading decimal digits; anything
+// else gives 0. Values beyond 32 bits saturate at INT32_MIN / INT32_MAX.
+int32_t textToInt(std::string_view text);
+
+// Plain decimal, no separators.
+Text intToText(int64_t value);
+
+// Truncation toward zero; NaN gives 0 and values beyond 32 bits saturate.
+int32_t truncToInt(double value);
