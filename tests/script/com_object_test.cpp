@@ -16,7 +16,9 @@ constexpr CLSID CLSID_NoTypeInfo = {0x7E57A001, 0x0003, 0x4000, {0x80, 0, 0, 0, 
 constexpr IID IID_ITestThing = {0x7E57A001, 0x0101, 0x4000, {0x80, 0, 0, 0, 0, 0, 1, 1}};
 
 struct TestThing : AutomationObject {
-  TestThing() : AutomationObject(thingClass()) {}
+  TestThing() : AutomationObject(thingClass()) {
+    for (VARIANT& v : lastArgs) VariantInit(&v);
+  }
   static const AutomationClass& thingClass();
   std::u16string name = u"thing";
   int32_t items[4] = {0, 10, 20, 30};
@@ -26,6 +28,7 @@ struct TestThing : AutomationObject {
   WORD lastFlags = 0;
   IDispatch* partner = nullptr;
   ~TestThing() override {
+    for (VARIANT& v : lastArgs) VariantClear(&v);
     if (partner) partner->Release();
   }
 };
@@ -359,7 +362,6 @@ TEST_F(ComObjectTest, OutputsWrittenBackOnlyToVariablesOfOutParameters) {
   thing.callMethod("Peek", byVar(in));  // by reference, but not declared out
   EXPECT_EQ(5, in);
   EXPECT_EQ(VT_I4, state().lastArgs[0].vt);
-  VariantClear(&state().lastArgs[0]);
 }
 
 TEST_F(ComObjectTest, ResultConversion) {
