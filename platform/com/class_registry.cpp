@@ -75,6 +75,10 @@ void CoUninitialize() {
 
 int comInitializeCount() { return initializeCount; }
 
+HRESULT OleInitialize(void* reserved) { return CoInitializeEx(reserved, 0); }
+
+void OleUninitialize() { CoUninitialize(); }
+
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid) {
   if (!progId || !clsid) return E_INVALIDARG;
   Registry& r = registry();

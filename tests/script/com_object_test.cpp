@@ -132,6 +132,20 @@ const AutomationClass& TestThing::thingClass() {
                     call.int32(0, code);
                     return static_cast<HRESULT>(code);
                   })
+          .method(u"Grow", VT_I4, {outParam(u"list", VT_ARRAY | VT_I4)},
+                  [](TestThing&, Call& call) {
+                    // Replaces the caller's array by one with an element more.
+                    const VARIANT& in = call.arg(0);
+                    if (in.vt != (VT_ARRAY | VT_I4)) return static_cast<HRESULT>(DISP_E_TYPEMISMATCH);
+                    ULONG n = in.parray->rgsabound[0].cElements;
+                    VARIANT grown{};
+                    grown.vt = VT_ARRAY | VT_I4;
+                    grown.parray = SafeArrayCreateVector(VT_I4, 1, n + 1);
+                    HRESULT hr = call.setOut(0, grown);
+                    VariantClear(&grown);
+                    if (FAILED(hr)) return hr;
+                    return call.returnInt(static_cast<int32_t>(n));
+                  })
           .method(u"Self", VT_DISPATCH, {},
                   [](TestThing& self, Call& call) { return call.returnObject(&self); })
           .method(u"Record", VT_VARIANT, {},
@@ -362,6 +376,19 @@ TEST_F(ComObjectTest, OutputsWrittenBackOnlyToVariablesOfOutParameters) {
   thing.callMethod("Peek", byVar(in));  // by reference, but not declared out
   EXPECT_EQ(5, in);
   EXPECT_EQ(VT_I4, state().lastArgs[0].vt);
+}
+
+TEST_F(ComObjectTest, ArrayPassedByReference) {
+  Variant list;
+  ASSERT_TRUE(list.assign(std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(3, thing.callMethodNumber("Grow", byVar(list)));
+  EXPECT_EQ(0, LastInvokeError);
+  ASSERT_EQ(VT_ARRAY | VT_I4, list.type());
+  EXPECT_EQ(4u, list.raw().parray->rgsabound[0].cElements);
+  Variant text;
+  text.assign("x");
+  thing.callMethod("Grow", byVar(text));  // not an array: the value itself goes, and is refused
+  EXPECT_EQ(-16, LastInvokeError);
 }
 
 TEST_F(ComObjectTest, ResultConversion) {

@@ -58,6 +58,9 @@ TEST_F(ClassRegistryTest, CoInitializeCountsPerThread) {
   }).join();
   EXPECT_EQ(0, other);
   EXPECT_EQ(E_INVALIDARG, CoInitialize(reinterpret_cast<void*>(1)));
+  EXPECT_EQ(S_FALSE, OleInitialize(nullptr));
+  EXPECT_EQ(before + 3, comInitializeCount());
+  OleUninitialize();
   CoUninitialize();
   CoUninitialize();
   EXPECT_EQ(before, comInitializeCount());

@@ -204,6 +204,21 @@ TEST(VariantChangeTypeTest, AlphaBoolFlag) {
   VariantClear(&out);
 }
 
+TEST(VariantChangeTypeTest, ArraysConvertOnlyToTheirOwnTypeOrBetweenBytesAndText) {
+  VARIANT list{};
+  list.vt = VT_ARRAY | VT_VARIANT;
+  list.parray = SafeArrayCreateVector(VT_VARIANT, 1, 2);
+  VARIANT out;
+  VariantInit(&out);
+  ASSERT_EQ(S_OK, VariantChangeType(&out, &list, 0, VT_ARRAY | VT_VARIANT));
+  EXPECT_NE(list.parray, out.parray);
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &list, 0, VT_ARRAY | VT_I4));
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &list, 0, VT_BSTR));
+  EXPECT_EQ(DISP_E_BADVARTYPE, VariantChangeType(&out, &list, 0, VT_ARRAY | VT_RECORD));
+  VariantClear(&out);
+  VariantClear(&list);
+}
+
 TEST(VariantChangeTypeTest, ByteArraysAndText) {
   VARIANT s = str(u"AB");
   VARIANT bytes;
