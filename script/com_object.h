@@ -84,6 +84,8 @@ class ComObject {
                  ResultKind resultKind, Result& result) const;
 
  private:
+  int32_t invokeMember(InvokeKind kind, std::string_view name, std::span<const Arg> args,
+                       ResultKind resultKind, Result& result) const;
   template <class R, class... A>
   R run(InvokeKind kind, ResultKind resultKind, std::string_view name, A&&... args) const;
 

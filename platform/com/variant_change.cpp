@@ -526,7 +526,12 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
   }
   VARIANT out;
   VariantInit(&out);
-  HRESULT hr = convertValue(*source, flags, vt, out, 0);
+  HRESULT hr;
+  try {
+    hr = convertValue(*source, flags, vt, out, 0);
+  } catch (...) {  // out of memory while formatting or parsing
+    hr = E_OUTOFMEMORY;
+  }
   VariantClear(&plain);
   if (FAILED(hr)) {
     VariantClear(&out);
