@@ -207,6 +207,26 @@ struct BlindDispatch : IDispatch {
   }
 };
 
+// An object that refuses to run (OleRun fails).
+struct Stubborn : TestThing, IRunnableObject {
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (riid == IID_IRunnableObject) {
+      *object = static_cast<IRunnableObject*>(this);
+      AutomationObject::AddRef();
+      return S_OK;
+    }
+    return AutomationObject::QueryInterface(riid, object);
+  }
+  ULONG AddRef() override { return AutomationObject::AddRef(); }
+  ULONG Release() override { return AutomationObject::Release(); }
+  HRESULT GetRunningClass(CLSID*) override { return E_NOTIMPL; }
+  HRESULT Run(void*) override { return E_FAIL; }
+  BOOL IsRunning() override { return 0; }
+  HRESULT LockRunning(BOOL, BOOL) override { return S_OK; }
+  HRESULT SetContainedObject(BOOL) override { return S_OK; }
+};
+constexpr CLSID CLSID_Stubborn = {0x7E57A001, 0x0004, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 4}};
+
 class ComObjectTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -216,6 +236,8 @@ class ComObjectTest : public ::testing::Test {
     registerClassFactory(CLSID_TestThing, [] { return static_cast<IUnknown*>(new TestThing); });
     registerClassFactory(CLSID_NoDispatch, [] { return static_cast<IUnknown*>(new PlainUnknown); });
     registerClassFactory(CLSID_NoTypeInfo, [] { return static_cast<IUnknown*>(new BlindDispatch); });
+    registerProgId(u"Kestrune.Stubborn", CLSID_Stubborn);
+    registerClassFactory(CLSID_Stubborn, [] { return static_cast<IUnknown*>(static_cast<IDispatch*>(new Stubborn)); });
   }
   void SetUp() override {
     CoInitialize(nullptr);
@@ -247,6 +269,12 @@ TEST_F(ComObjectTest, FailedCreateKeepsWhatTheHolderHad) {
   EXPECT_FALSE(thing.createObject("ADODB.Stream"));
   EXPECT_EQ(before, thing.get());
   EXPECT_EQ("thing", thing.getPropertyText("Name"));
+}
+
+TEST_F(ComObjectTest, ObjectThatDoesNotRunIsReleased) {
+  IUnknown* before = thing.get();
+  EXPECT_FALSE(thing.createObject("Kestrune.Stubborn"));
+  EXPECT_EQ(before, thing.get());
 }
 
 TEST_F(ComObjectTest, CreateFailsOnThreadWithoutCom) {
