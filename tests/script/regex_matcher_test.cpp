@@ -121,6 +121,21 @@ TEST(RegexMatcherTest, PositionAfterDoubleByteTextIsFound) {
   EXPECT_EQ(4, pos);
 }
 
+TEST(RegexMatcherTest, PositionOfAdjacentEqualMatches) {
+  // The search for the text starts at the match's own character, so an equal
+  // match just before it is not taken for it.
+  RegexMatcher m;
+  ASSERT_TRUE(m.search("a", "aaa"));
+  int32_t pos = -1;
+  m.matchText(2, &pos);
+  EXPECT_EQ(1, pos);
+  m.matchText(3, &pos);
+  EXPECT_EQ(2, pos);
+  ASSERT_TRUE(m.search("(价)", "价价"_gbk));
+  m.subMatchText(2, 1, &pos);
+  EXPECT_EQ(2, pos);
+}
+
 TEST(RegexMatcherTest, PositionWithEarlierCaseVariant) {
   RegexMatcher m;
   ASSERT_TRUE(m.search("b", "aBb", true));

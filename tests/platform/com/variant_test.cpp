@@ -135,6 +135,65 @@ TEST(VariantTest, CopyIndResolvesReferences) {
   VariantClear(&out);
 }
 
+// Record values: copies and clears go through the record's IRecordInfo.
+struct Records : IRecordInfo {
+  ULONG refs = 1;
+  int created = 0, destroyed = 0;
+  HRESULT QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override { return --refs; }
+  HRESULT RecordInit(void*) override { return S_OK; }
+  HRESULT RecordClear(void*) override { return S_OK; }
+  HRESULT RecordCopy(void*, void*) override { return S_OK; }
+  HRESULT GetGuid(GUID*) override { return E_NOTIMPL; }
+  HRESULT GetName(BSTR*) override { return E_NOTIMPL; }
+  HRESULT GetSize(ULONG* size) override { *size = sizeof(int); return S_OK; }
+  HRESULT GetTypeInfo(ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetField(void*, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT GetFieldNoCopy(void*, LPCOLESTR, VARIANT*, void**) override { return E_NOTIMPL; }
+  HRESULT PutField(ULONG, void*, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT PutFieldNoCopy(ULONG, void*, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT GetFieldNames(ULONG*, BSTR*) override { return E_NOTIMPL; }
+  BOOL IsMatchingType(IRecordInfo* other) override { return other == this; }
+  void* RecordCreate() override { ++created; return new int(0); }
+  HRESULT RecordCreateCopy(void* source, void** copy) override {
+    ++created;
+    *copy = new int(*static_cast<int*>(source));
+    return S_OK;
+  }
+  HRESULT RecordDestroy(void* record) override {
+    ++destroyed;
+    delete static_cast<int*>(record);
+    return S_OK;
+  }
+};
+
+TEST(VariantTest, RecordsCopyAndClearThroughTheirRecordInfo) {
+  Records info;
+  VARIANT r{};
+  r.vt = VT_RECORD;
+  r.pvRecord = new int(5);
+  r.pRecInfo = &info;
+  VARIANT c;
+  VariantInit(&c);
+  ASSERT_EQ(S_OK, VariantCopy(&c, &r));
+  EXPECT_EQ(1, info.created);
+  EXPECT_EQ(2u, info.refs);
+  EXPECT_EQ(5, *static_cast<int*>(c.pvRecord));
+  EXPECT_NE(r.pvRecord, c.pvRecord);
+  VariantClear(&c);
+  VariantClear(&r);
+  EXPECT_EQ(2, info.destroyed);
+  EXPECT_EQ(0u, info.refs);
+  // Records never convert.
+  VARIANT out;
+  VariantInit(&out);
+  r.vt = VT_RECORD;
+  r.pvRecord = nullptr;
+  r.pRecInfo = nullptr;
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &r, 0, VT_BSTR));
+}
+
 TEST(VariantTest, ArraysCopyDeep) {
   SAFEARRAY* a = SafeArrayCreateVector(VT_BSTR, 1, 2);
   LONG i = 2;
