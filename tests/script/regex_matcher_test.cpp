@@ -131,7 +131,7 @@ TEST(RegexMatcherTest, PositionOfAdjacentEqualMatches) {
   EXPECT_EQ(1, pos);
   m.matchText(3, &pos);
   EXPECT_EQ(2, pos);
-  ASSERT_TRUE(m.search("(价)", "价价"_gbk));
+  ASSERT_TRUE(m.search("(价)"_gbk, "价价"_gbk));
   m.subMatchText(2, 1, &pos);
   EXPECT_EQ(2, pos);
 }
