@@ -132,7 +132,13 @@ TEST_F(AutomationClassTest, ArgumentErrors) {
   EXPECT_EQ(DISP_E_OVERFLOW,
             inv.call(add, DISPATCH_METHOD, {variantFromInt(1), variantFromDouble(1e12)}, &result));
   EXPECT_EQ(0u, inv.argError);  // rgvarg index: the last argument is first
+  VARIANT bad{};
+  bad.vt = 0x7F;
+  EXPECT_EQ(DISP_E_BADVARTYPE, inv.call(add, DISPATCH_METHOD, {bad}, &result));
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, inv.call(4711, DISPATCH_METHOD, {}, &result));
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
+            counter->Invoke(add, IID_IDispatch, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr));
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, inv.call(add, DISPATCH_PROPERTYPUT, {variantFromInt(1)}, &result, true));
 }
 
