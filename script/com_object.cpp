@@ -1,5 +1,6 @@
 #include "script/com_object.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 

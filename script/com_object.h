@@ -26,6 +26,8 @@
 #include <initializer_list>
 #include <span>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "platform/com/interfaces.h"
 #include "platform/text/text.h"
