@@ -167,4 +167,27 @@ TEST_F(RegExpTest, CatastrophicPatternFailsInsteadOfHanging) {
   EXPECT_EQ(-11, LastInvokeError);
 }
 
+TEST_F(RegExpTest, ArbitraryPatternsNeverCrash) {
+  // Patterns built from metacharacters: each either works or fails with an
+  // exception result; Replace and Test behave the same way.
+  const char pieces[] = "()[]{}|*+?.^$\\-,:=!<>bdwsSWDB019aZ#'\"";
+  uint32_t seed = 12345;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  re.setProperty("Global", true);
+  for (int i = 0; i < 1500; ++i) {
+    std::string pattern;
+    int length = 1 + next() % 12;
+    for (int j = 0; j < length; ++j) pattern += pieces[next() % (sizeof pieces - 1)];
+    re.setProperty("Pattern", pattern);
+    ComObject matches = re.callMethodObject("Execute", "ab12 (x) [y] {3} a-b\\c\r\nZ");
+    EXPECT_TRUE(LastInvokeError == 0 || LastInvokeError == -11) << pattern;
+    if (!matches.isEmpty()) {
+      int n = static_cast<int>(matches.getPropertyNumber("Count"));
+      for (int k = 0; k < n; ++k) matches.getPropertyObject("Item", k).getPropertyObject("SubMatches").getPropertyNumber("Count");
+    }
+    re.callMethodText("Replace", "ab12 (x)", "$1$&$`$'$$$99");
+    EXPECT_TRUE(LastInvokeError == 0 || LastInvokeError == -11) << pattern;
+  }
+}
+
 }  // namespace
