@@ -159,7 +159,7 @@ const AutomationClass& TestThing::thingClass() {
 }
 
 // An object that has no IDispatch.
-struct PlainUnknown : IUnknown {
+struct PlainUnknown final : IUnknown {
   ULONG refs = 1;
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (riid == IID_IUnknown) {
@@ -179,7 +179,7 @@ struct PlainUnknown : IUnknown {
 };
 
 // An IDispatch without type information.
-struct BlindDispatch : IDispatch {
+struct BlindDispatch final : IDispatch {
   ULONG refs = 1;
   HRESULT QueryInterface(REFIID riid, void** object) override {
     if (riid == IID_IUnknown || riid == IID_IDispatch) {

@@ -161,7 +161,9 @@ TEST(VariantChangeTypeTest, Table) {
       EXPECT_EQ(c.target, dst.vt) << "row " << row;
       EXPECT_EQ(narrow(c.value), narrow(show(dst))) << "row " << row << " from " << narrow(show(src));
     }
-    if (hr != S_OK) EXPECT_EQ(VT_EMPTY, dst.vt) << "row " << row;  // left unchanged
+    if (hr != S_OK) {
+      EXPECT_EQ(VT_EMPTY, dst.vt) << "row " << row;  // left unchanged
+    }
     VariantClear(&dst);
     if (src.vt != 0x7F) VariantClear(&src);
   }
