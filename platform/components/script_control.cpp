@@ -84,7 +84,7 @@ struct ScriptControl : AutomationObject {
     return call.raise(u"ScriptControl", u"The script engine has not been set (Language)", E_UNEXPECTED);
   }
   HRESULT scriptFailed(Call& call) {
-    const ScriptError& e = engine->error();
+    const ScriptFailure& e = engine->error();
     const uint32_t n = static_cast<uint32_t>(e.number);
     const HRESULT code = n <= 0xFFFF ? hresult(0x800A0000u | n) : static_cast<HRESULT>(n);
     return call.raise(e.source, e.description, code);
@@ -107,8 +107,8 @@ struct ScriptErrorObject : AutomationObject {
   ~ScriptErrorObject() override { control.Release(); }
   ScriptControl& control;
 
-  const ScriptError& error() const {
-    static const ScriptError none;
+  const ScriptFailure& error() const {
+    static const ScriptFailure none;
     return control.engine ? control.engine->error() : none;
   }
 

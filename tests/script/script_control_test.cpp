@@ -74,7 +74,7 @@ TEST_F(ScriptControlTest, GlobalsFromAddCodeEvalAndExecuteStatement) {
   EXPECT_EQ(control.callMethodText("Eval", "typeof da"), "undefined");
 }
 
-TEST_F(ScriptControlTest, ScriptFailureIsAnExceptionWithTheErrorObject) {
+TEST_F(ScriptControlTest, ScriptErrorIsAnExceptionWithTheErrorObject) {
   EXPECT_EQ(control.callMethodText("Eval", "1 +"), "");
   EXPECT_EQ(LastInvokeError, -11);  // DISP_E_EXCEPTION
   ComObject err = error();

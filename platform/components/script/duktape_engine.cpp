@@ -160,7 +160,7 @@ DuktapeEngine::~DuktapeEngine() = default;
 void DuktapeEngine::reset() {
   core_ = std::make_shared<Core>();
   core_->heap = DuktapeHeap::create(memoryCap_);
-  error_ = ScriptError{};
+  error_ = ScriptFailure{};
 }
 
 bool DuktapeEngine::usable() const { return core_->usable(); }
@@ -196,7 +196,7 @@ bool DuktapeEngine::run(std::u16string_view code, unsigned flags, ScriptValue* r
       error_ = outOfMemoryError();
       return;
     }
-    if (r == RunResult::ScriptError) {
+    if (r == RunResult::Thrown) {
       ThrownScratch scratch;
       const RunResult inspected = heap.run(inspectThrown, &scratch, 1);
       if (inspected == RunResult::Broken) {
@@ -250,7 +250,7 @@ bool DuktapeEngine::run(std::u16string_view code, unsigned flags, ScriptValue* r
           ok = false;
           return;
         }
-        if (stashed == RunResult::ScriptError) {
+        if (stashed == RunResult::Thrown) {
           duk_pop(ctx);
           error_ = outOfMemoryError();
           ok = false;

@@ -1,7 +1,7 @@
 // The JavaScript engine behind the script control: one Duktape heap per
 // engine with a memory cap, code added as global program code, expressions
 // or statements evaluated with their completion value, and the last failure
-// recorded as a ScriptError (numbers and descriptions: script_errors.h).
+// recorded as a ScriptFailure (numbers and descriptions: script_errors.h).
 //
 // `eval` runs its text as an indirect eval: in global scope, so that `var`
 // declarations made through it become globals. No script can end the
@@ -37,8 +37,8 @@ class DuktapeEngine {
   void reset();
 
   // The last failure since construction, `reset` or `clearError`.
-  const ScriptError& error() const { return error_; }
-  void clearError() { error_ = ScriptError{}; }
+  const ScriptFailure& error() const { return error_; }
+  void clearError() { error_ = ScriptFailure{}; }
 
   // False when the heap could not be created or was given up.
   bool usable() const;
@@ -51,5 +51,5 @@ class DuktapeEngine {
 
   std::size_t memoryCap_;
   std::shared_ptr<Core> core_;
-  ScriptError error_;
+  ScriptFailure error_;
 };

@@ -148,7 +148,7 @@ DuktapeHeap::RunResult DuktapeHeap::run(SafeFunction fn, void* data, int nargs) 
   }
   const duk_int_t rc = duk_safe_call(ctx_, fn, data, nargs, 1);
   allocator_->fatalTarget = outer;
-  return rc == DUK_EXEC_SUCCESS ? RunResult::Success : RunResult::ScriptError;
+  return rc == DUK_EXEC_SUCCESS ? RunResult::Success : RunResult::Thrown;
 }
 
 std::size_t DuktapeHeap::bytesInUse() const { return allocator_->used; }

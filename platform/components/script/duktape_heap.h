@@ -28,10 +28,10 @@ class DuktapeHeap {
   DuktapeHeap& operator=(const DuktapeHeap&) = delete;
 
   // Outcome of `run`.
-  enum class RunResult { Success, ScriptError, Broken };
+  enum class RunResult { Success, Thrown, Broken };
 
   // Runs fn as a Duktape safe call with the top `nargs` values as arguments,
-  // leaving exactly one value on the stack on Success and ScriptError (the
+  // leaving exactly one value on the stack on Success and Thrown (the
   // function's result or the error thrown), none when Broken. fn must keep
   // no object with a destructor alive across a Duktape call that can throw:
   // Duktape unwinds with longjmp.

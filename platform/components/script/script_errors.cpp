@@ -30,15 +30,15 @@ bool isStackLimit(std::string_view m) {
          has(m, "stack limit");
 }
 
-ScriptError make(int32_t number, std::u16string description, bool compilation) {
-  ScriptError e;
+ScriptFailure make(int32_t number, std::u16string description, bool compilation) {
+  ScriptFailure e;
   e.number = number;
   e.description = std::move(description);
   e.source = compilation ? kCompilationErrorSource : kRuntimeErrorSource;
   return e;
 }
 
-ScriptError classify(const ThrownValueFacts& f) {
+ScriptFailure classify(const ThrownValueFacts& f) {
   const std::string_view m = f.message;
   const std::string_view n = f.name;
   if (!f.isErrorObject) return make(5022, u"Exception thrown and not caught", false);
@@ -86,12 +86,12 @@ ScriptError classify(const ThrownValueFacts& f) {
 
 }  // namespace
 
-ScriptError describeThrownValue(const ThrownValueFacts& facts) {
-  ScriptError e = classify(facts);
+ScriptFailure describeThrownValue(const ThrownValueFacts& facts) {
+  ScriptFailure e = classify(facts);
   if (facts.atCompile && e.number != 7 && e.number != 28) e.source = kCompilationErrorSource;
   e.line = facts.line > 0 ? facts.line : 0;
   return e;
 }
 
-ScriptError outOfMemoryError() { return make(7, u"Out of memory", false); }
-ScriptError outOfStackError() { return make(28, u"Out of stack space", false); }
+ScriptFailure outOfMemoryError() { return make(7, u"Out of memory", false); }
+ScriptFailure outOfStackError() { return make(28, u"Out of stack space", false); }

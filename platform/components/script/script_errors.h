@@ -49,8 +49,8 @@ struct ThrownValueFacts {
 };
 
 // Number, source, description and line; `text` is left to the caller.
-ScriptError describeThrownValue(const ThrownValueFacts& facts);
+ScriptFailure describeThrownValue(const ThrownValueFacts& facts);
 
 // The engine's own failures.
-ScriptError outOfMemoryError();
-ScriptError outOfStackError();
+ScriptFailure outOfMemoryError();
+ScriptFailure outOfStackError();

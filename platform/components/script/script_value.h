@@ -37,7 +37,7 @@ struct ScriptValue {
 };
 
 // What the engine records about the last script failure.
-struct ScriptError {
+struct ScriptFailure {
   int32_t number = 0;  // 0: no error recorded
   std::u16string source;
   std::u16string description;
