@@ -242,3 +242,20 @@ TEST(JsonDocumentLifetime, ComInitialisationIsBalanced) {
   }
   EXPECT_EQ(comInitializeCount(), before);
 }
+
+TEST(JsonDocumentLifetime, InitEngineLoadsHelpersAndGlobals) {
+  JsonDocument doc;
+  const ComObject engine = doc.getEngine();
+  ASSERT_FALSE(engine.isEmpty());
+  for (const char* name : {"get__nodeValue", "get__count", "get__name_All", "get__extend"})
+    EXPECT_EQ(engine.callMethodText("Eval", std::string("typeof ") + name), "function") << name;
+  EXPECT_EQ(engine.callMethodText("Eval", "typeof Object.prototype.toJSONString"), "function");
+  EXPECT_EQ(engine.callMethodNumber("Eval", "str_Code.charCodeAt(0)"), 9216);
+  EXPECT_EQ(engine.callMethodText("Eval", "str_reg.global + ' ' + str_reg.source.length"), "true 1");
+  EXPECT_EQ(doc.toJson(), "{}");
+  // Inherited helpers are enumerable, yet only data members are keys.
+  ASSERT_TRUE(doc.setExpression("o", "'({a: 1, f: function () {}, b: \"x\"})'"));
+  std::vector<Text> keys;
+  EXPECT_EQ(doc.getKeys(keys, "o"), 2);
+  EXPECT_EQ(keys, (std::vector<Text>{"a", "b"}));
+}
