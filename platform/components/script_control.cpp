@@ -3,7 +3,9 @@
 // Members: Language (get/put; "JavaScript" and "JScript" in any letter case,
 // anything else fails and leaves the control as it was; setting it starts a
 // fresh engine), AddCode(Code), Eval(Expression) -> VARIANT,
-// ExecuteStatement(Statement), Reset(), Error -> the error object.
+// ExecuteStatement(Statement), Reset(), Error -> the error object, Timeout
+// (milliseconds one call may run, 10000 at first, -1 for no limit; a script
+// stopped by it fails with E_ABORT, "Script execution timed out").
 // A script failure is returned as DISP_E_EXCEPTION with EXCEPINFO source and
 // description of the script error and scode 0x800A0000 | number; the error
 // stays readable through Error until Error.Clear, Reset or a new Language.
@@ -77,6 +79,7 @@ struct ScriptControl : AutomationObject {
 
   std::u16string language;
   std::unique_ptr<DuktapeEngine> engine;  // null until Language is set
+  int32_t timeout = 10000;
 
   static const AutomationClass& controlClass();
 
@@ -151,8 +154,19 @@ const AutomationClass& ScriptControl::controlClass() {
                       auto fresh = std::make_unique<DuktapeEngine>();
                       if (!fresh->usable())
                         return call.raise(u"ScriptControl", u"Out of memory", E_OUTOFMEMORY);
+                      fresh->setTimeout(self.timeout);
                       self.engine = std::move(fresh);
                       self.language = name;
+                      return S_OK;
+                    })
+          .property(u"Timeout", VT_I4,
+                    [](Self& self, Call& call) { return call.returnInt(self.timeout); },
+                    [](Self& self, Call& call) {
+                      int32_t ms = 0;
+                      if (HRESULT hr = call.int32(0, ms); FAILED(hr)) return hr;
+                      if (ms < -1) return call.raise(u"ScriptControl", u"Invalid timeout", E_INVALIDARG);
+                      self.timeout = ms;
+                      if (self.engine) self.engine->setTimeout(ms);
                       return S_OK;
                     })
           .method(u"AddCode", VT_EMPTY, {param(u"Code", VT_BSTR)},

@@ -117,6 +117,13 @@ TEST_F(ScriptControlTest, RunawayScriptsFailTheCallAndTheProgramGoesOn) {
 
   ComObject fresh;
   ASSERT_TRUE(fresh.createObject("MSScriptControl.ScriptControl"));
+  EXPECT_EQ(fresh.getPropertyNumber("Timeout"), 10000);
+  EXPECT_FALSE(fresh.setProperty("Timeout", int32_t(-2)));
+  ASSERT_TRUE(fresh.setProperty("Timeout", int32_t(50)));
   ASSERT_TRUE(fresh.setProperty("Language", "JavaScript"));
   EXPECT_EQ(fresh.callMethodText("Eval", "'still ' + 'working'"), "still working");
+  fresh.callMethod("ExecuteStatement", "while (true) { try { for (;;) {} } catch (e) {} }");
+  EXPECT_EQ(LastInvokeError, -11);
+  EXPECT_EQ(fresh.getPropertyObject("Error").getPropertyText("Description"), "Script execution timed out");
+  EXPECT_EQ(fresh.callMethodNumber("Eval", "2 + 2"), 4);
 }

@@ -160,7 +160,13 @@ DuktapeEngine::~DuktapeEngine() = default;
 void DuktapeEngine::reset() {
   core_ = std::make_shared<Core>();
   core_->heap = DuktapeHeap::create(memoryCap_);
+  if (core_->heap) core_->heap->setTimeLimit(timeoutMs_);
   error_ = ScriptFailure{};
+}
+
+void DuktapeEngine::setTimeout(int32_t milliseconds) {
+  timeoutMs_ = milliseconds < 0 ? -1 : milliseconds;
+  if (core_->heap) core_->heap->setTimeLimit(timeoutMs_);
 }
 
 bool DuktapeEngine::usable() const { return core_->usable(); }

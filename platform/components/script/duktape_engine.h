@@ -7,11 +7,12 @@
 // declarations made through it become globals. No script can end the
 // process: failures of the text, an exhausted heap, a runaway recursion or
 // a too deeply nested text all fail the one call (see duktape_heap.h and
-// stack_headroom.h). A heap that Duktape itself gave up on fails every
+// stack_headroom.h), and so does a script running past the time limit. A heap that Duktape itself gave up on fails every
 // later call until `reset`.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -36,6 +37,12 @@ class DuktapeEngine {
   // so is the recorded error.
   void reset();
 
+  // Milliseconds one call may run script code before it is stopped (error
+  // E_ABORT, "Script execution timed out"); negative: no limit (the default).
+  // Kept over `reset`.
+  void setTimeout(int32_t milliseconds);
+  int32_t timeout() const { return timeoutMs_; }
+
   // The last failure since construction, `reset` or `clearError`.
   const ScriptFailure& error() const { return error_; }
   void clearError() { error_ = ScriptFailure{}; }
@@ -50,6 +57,7 @@ class DuktapeEngine {
   bool run(std::u16string_view code, unsigned flags, ScriptValue* result);
 
   std::size_t memoryCap_;
+  int32_t timeoutMs_ = -1;
   std::shared_ptr<Core> core_;
   ScriptFailure error_;
 };

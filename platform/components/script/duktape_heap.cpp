@@ -2,6 +2,7 @@
 
 #include <duktape.h>
 
+#include <chrono>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +22,8 @@ struct DuktapeHeap::Allocator {
   std::size_t used = 0;
   BlockHeader list{&list, &list, 0, 0};
   std::jmp_buf* fatalTarget = nullptr;
+  bool hasDeadline = false;
+  std::chrono::steady_clock::time_point deadline;
 
   void link(BlockHeader* h) {
     h->prev = list.prev;
@@ -110,6 +113,13 @@ void fatalHandler(void* udata, const char* /*message*/) {
 
 }  // namespace
 
+// Duktape's execution-timeout check (see the build's duk_config.h): asked
+// periodically while script code runs; true from the deadline on.
+extern "C" int kestrune_duktape_exec_timeout(void* udata) {
+  auto* a = static_cast<Allocator*>(udata);
+  return a && a->hasDeadline && std::chrono::steady_clock::now() >= a->deadline;
+}
+
 std::unique_ptr<DuktapeHeap> DuktapeHeap::create(std::size_t memoryCap) {
   std::unique_ptr<DuktapeHeap> heap(new DuktapeHeap);
   heap->allocator_ = std::make_unique<Allocator>();
@@ -140,14 +150,19 @@ DuktapeHeap::RunResult DuktapeHeap::run(SafeFunction fn, void* data, int nargs) 
   std::jmp_buf target;
   std::jmp_buf* outer = allocator_->fatalTarget;
   allocator_->fatalTarget = &target;
+  allocator_->hasDeadline = timeLimitMs_ >= 0;
+  if (allocator_->hasDeadline)
+    allocator_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs_);
   if (setjmp(target) != 0) {
     allocator_->fatalTarget = outer;
+    allocator_->hasDeadline = false;
     broken_ = true;
     allocator_->releaseAll();
     return RunResult::Broken;
   }
   const duk_int_t rc = duk_safe_call(ctx_, fn, data, nargs, 1);
   allocator_->fatalTarget = outer;
+  allocator_->hasDeadline = false;
   return rc == DUK_EXEC_SUCCESS ? RunResult::Success : RunResult::Thrown;
 }
 

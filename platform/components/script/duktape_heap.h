@@ -9,9 +9,15 @@
 // outside any protected call, which `run` is built to rule out), the handler
 // jumps back into `run`, the heap is marked broken, every block it had
 // allocated is freed, and the heap is never touched again.
+//
+// With a time limit set, script code that runs longer than the limit within
+// one `run` is stopped with a RangeError ("execution timeout") that no
+// try/catch of the script can keep: Duktape rethrows it until it has left
+// every catch point.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 struct duk_hthread;
@@ -38,6 +44,10 @@ class DuktapeHeap {
   using SafeFunction = int (*)(duk_context* ctx, void* data);
   RunResult run(SafeFunction fn, void* data, int nargs = 0);
 
+  // Milliseconds each `run` may execute script code; negative: no limit.
+  void setTimeLimit(int32_t milliseconds) { timeLimitMs_ = milliseconds; }
+  int32_t timeLimit() const { return timeLimitMs_; }
+
   duk_context* context() const { return ctx_; }
   bool broken() const { return broken_; }
   std::size_t bytesInUse() const;
@@ -51,4 +61,5 @@ class DuktapeHeap {
   std::unique_ptr<Allocator> allocator_;
   duk_context* ctx_ = nullptr;
   bool broken_ = false;
+  int32_t timeLimitMs_ = -1;
 };

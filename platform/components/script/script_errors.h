@@ -16,6 +16,7 @@
 // TypeError "... not constructable"              445     Object doesn't support this action
 // any other TypeError                            438     Object doesn't support this property or method
 // RangeError "alloc failed" (memory cap)         7       Out of memory
+// RangeError "execution timeout" (time limit)    E_ABORT Script execution timed out
 // RangeError from a recursion or stack limit     28      Out of stack space
 // RangeError "invalid length"                    5029    Array length must be a finite positive integer
 // any other RangeError, EvalError                5       Invalid procedure call or argument
@@ -36,6 +37,8 @@
 
 inline constexpr char16_t kCompilationErrorSource[] = u"Microsoft JScript compilation error";
 inline constexpr char16_t kRuntimeErrorSource[] = u"Microsoft JScript runtime error";
+// The number of a script stopped at its time limit: E_ABORT (0x80004004).
+inline constexpr int32_t kScriptTimeoutNumber = static_cast<int32_t>(0x80004004u);
 
 // What Duktape tells about a thrown value (UTF-8 texts).
 struct ThrownValueFacts {

@@ -220,3 +220,21 @@ TEST(DuktapeEngineLimits, SmallCallerStackStillGetsTheEnginesLimits) {
   EXPECT_FALSE(nestedOk);
   EXPECT_EQ(number, 28);
 }
+
+TEST(DuktapeEngineLimits, ScriptsStopAtTheTimeLimitAndCannotCatchIt) {
+  DuktapeEngine e;
+  EXPECT_EQ(e.timeout(), -1);
+  e.setTimeout(50);
+  EXPECT_FALSE(e.eval(u"for (;;) {}", nullptr));
+  EXPECT_EQ(e.error().number, static_cast<int32_t>(0x80004004u));
+  EXPECT_EQ(e.error().description, u"Script execution timed out");
+  EXPECT_FALSE(e.eval(u"var caught = 0; for (;;) { try { for (;;) {} } catch (x) { caught++ } }", nullptr));
+  EXPECT_EQ(e.error().description, u"Script execution timed out");
+  // Also through an object's string form, and the limit survives reset.
+  ScriptValue v;
+  ASSERT_TRUE(e.eval(u"({toString: function () { for (;;) {} }})", &v));
+  EXPECT_EQ(v.object->defaultText(), u"");
+  e.reset();
+  EXPECT_EQ(e.timeout(), 50);
+  EXPECT_EQ(evalOk(e, u"var n = 0; for (var i = 0; i < 1000; i++) n += i; n").int32, 499500);
+}
