@@ -1,5 +1,6 @@
 #include "script/com_object.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -195,6 +196,16 @@ bool storeResult(const VARIANT& value, ComObject::ResultKind kind, ComObject::Re
 
 int32_t ComObject::invoke(InvokeKind kind, std::string_view name, std::span<const Arg> args,
                           ResultKind resultKind, Result& out) const {
+  try {
+    return invokeMember(kind, name, args, resultKind, out);
+  } catch (...) {  // out of memory on the way: a failed call, like any other
+    LastInvokeError = -18;
+    return -18;
+  }
+}
+
+int32_t ComObject::invokeMember(InvokeKind kind, std::string_view name, std::span<const Arg> args,
+                                ResultKind resultKind, Result& out) const {
   auto finish = [](int32_t code) {
     LastInvokeError = code;
     return code;

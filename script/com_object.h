@@ -26,6 +26,8 @@
 #include <initializer_list>
 #include <span>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "platform/com/interfaces.h"
 #include "platform/text/text.h"
@@ -84,6 +86,8 @@ class ComObject {
                  ResultKind resultKind, Result& result) const;
 
  private:
+  int32_t invokeMember(InvokeKind kind, std::string_view name, std::span<const Arg> args,
+                       ResultKind resultKind, Result& result) const;
   template <class R, class... A>
   R run(InvokeKind kind, ResultKind resultKind, std::string_view name, A&&... args) const;
 

@@ -579,7 +579,12 @@ HRESULT AutomationClass::invoke(AutomationObject& self, DISPID id, LCID lcid, WO
   }
 
   const MemberCode& code = (isVariable && put) ? member->decl.putCode : member->decl.code;
-  HRESULT hr = code(self, call);
+  HRESULT hr;
+  try {
+    hr = code(self, call);
+  } catch (...) {  // nothing a component throws leaves Invoke
+    hr = E_UNEXPECTED;
+  }
   if (FAILED(hr)) {
     if (hr == DISP_E_EXCEPTION || isDispatchError(hr)) return hr;
     if (exception) {

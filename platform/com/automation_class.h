@@ -91,7 +91,8 @@ class Call {
  public:
   WORD flags() const { return flags_; }
   LCID lcid() const { return lcid_; }
-  // Arguments given, in declared order (extra ones of a variable list included).
+  // Argument slots: one per declared parameter (given or missing), except a
+  // variable-list parameter, which has one slot per argument given for it.
   UINT count() const { return static_cast<UINT>(args_.size()); }
   // True when argument i was not given or was passed as missing.
   bool isMissing(UINT i) const;

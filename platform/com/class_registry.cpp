@@ -75,6 +75,10 @@ void CoUninitialize() {
 
 int comInitializeCount() { return initializeCount; }
 
+HRESULT OleInitialize(void* reserved) { return CoInitializeEx(reserved, 0); }
+
+void OleUninitialize() { CoUninitialize(); }
+
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid) {
   if (!progId || !clsid) return E_INVALIDARG;
   Registry& r = registry();
@@ -130,7 +134,12 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
   // Every component here is an in-process server.
   if (!factory || !(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
   if (outer) return CLASS_E_NOAGGREGATION;
-  IUnknown* instance = factory();
+  IUnknown* instance = nullptr;
+  try {
+    instance = factory();
+  } catch (...) {
+    instance = nullptr;
+  }
   if (!instance) return E_OUTOFMEMORY;
   HRESULT hr = instance->QueryInterface(riid, object);
   instance->Release();

@@ -30,6 +30,10 @@ HRESULT CoInitializeEx(void* reserved, DWORD coInit);
 void CoUninitialize();
 // The calling thread's count (0: COM not initialised here).
 int comInitializeCount();
+// OLE start-up for a GUI thread: CoInitialize with the same results (the
+// clipboard and drag-and-drop parts of OLE have nothing to set up here).
+HRESULT OleInitialize(void* reserved);
+void OleUninitialize();
 
 // Registry: ProgID (case-insensitive) -> class id.
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);

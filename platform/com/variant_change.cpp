@@ -385,8 +385,8 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
     out.bstrVal = text;
     return S_OK;
   }
-  if (vt == (VT_ARRAY | VT_UI1)) {
-    if (src.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
+  if (vt & VT_ARRAY) {
+    if (vt != (VT_ARRAY | VT_UI1) || src.vt != VT_BSTR) return DISP_E_TYPEMISMATCH;
     UINT n = SysStringByteLen(src.bstrVal);
     SAFEARRAY* a = SafeArrayCreateVector(VT_UI1, 0, n);
     if (!a) return E_OUTOFMEMORY;
@@ -465,8 +465,17 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
 }
 
 bool isConvertibleTarget(VARTYPE vt) {
-  if (vt == (VT_ARRAY | VT_UI1)) return true;
-  if (vt & (VT_ARRAY | VT_BYREF)) return false;
+  if (vt & VT_BYREF) return false;
+  if (vt & VT_ARRAY) {  // an array of the same type (copied), or bytes from text
+    switch (vt & VT_TYPEMASK) {
+      case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_DATE: case VT_BSTR:
+      case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
+      case VT_UI1:
+        return true;
+      default:
+        return false;
+    }
+  }
   return isSupportedVariantType(vt) && vt != VT_RECORD;
 }
 
@@ -517,7 +526,12 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
   }
   VARIANT out;
   VariantInit(&out);
-  HRESULT hr = convertValue(*source, flags, vt, out, 0);
+  HRESULT hr;
+  try {
+    hr = convertValue(*source, flags, vt, out, 0);
+  } catch (...) {  // out of memory while formatting or parsing
+    hr = E_OUTOFMEMORY;
+  }
   VariantClear(&plain);
   if (FAILED(hr)) {
     VariantClear(&out);

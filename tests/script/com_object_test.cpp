@@ -132,6 +132,20 @@ const AutomationClass& TestThing::thingClass() {
                     call.int32(0, code);
                     return static_cast<HRESULT>(code);
                   })
+          .method(u"Grow", VT_I4, {outParam(u"list", VT_ARRAY | VT_I4)},
+                  [](TestThing&, Call& call) {
+                    // Replaces the caller's array by one with an element more.
+                    const VARIANT& in = call.arg(0);
+                    if (in.vt != (VT_ARRAY | VT_I4)) return static_cast<HRESULT>(DISP_E_TYPEMISMATCH);
+                    ULONG n = in.parray->rgsabound[0].cElements;
+                    VARIANT grown{};
+                    grown.vt = VT_ARRAY | VT_I4;
+                    grown.parray = SafeArrayCreateVector(VT_I4, 1, n + 1);
+                    HRESULT hr = call.setOut(0, grown);
+                    VariantClear(&grown);
+                    if (FAILED(hr)) return hr;
+                    return call.returnInt(static_cast<int32_t>(n));
+                  })
           .method(u"Self", VT_DISPATCH, {},
                   [](TestThing& self, Call& call) { return call.returnObject(&self); })
           .method(u"Record", VT_VARIANT, {},
@@ -193,6 +207,26 @@ struct BlindDispatch : IDispatch {
   }
 };
 
+// An object that refuses to run (OleRun fails).
+struct Stubborn : TestThing, IRunnableObject {
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    if (riid == IID_IRunnableObject) {
+      *object = static_cast<IRunnableObject*>(this);
+      AutomationObject::AddRef();
+      return S_OK;
+    }
+    return AutomationObject::QueryInterface(riid, object);
+  }
+  ULONG AddRef() override { return AutomationObject::AddRef(); }
+  ULONG Release() override { return AutomationObject::Release(); }
+  HRESULT GetRunningClass(CLSID*) override { return E_NOTIMPL; }
+  HRESULT Run(void*) override { return E_FAIL; }
+  BOOL IsRunning() override { return 0; }
+  HRESULT LockRunning(BOOL, BOOL) override { return S_OK; }
+  HRESULT SetContainedObject(BOOL) override { return S_OK; }
+};
+constexpr CLSID CLSID_Stubborn = {0x7E57A001, 0x0004, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 4}};
+
 class ComObjectTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -202,6 +236,8 @@ class ComObjectTest : public ::testing::Test {
     registerClassFactory(CLSID_TestThing, [] { return static_cast<IUnknown*>(new TestThing); });
     registerClassFactory(CLSID_NoDispatch, [] { return static_cast<IUnknown*>(new PlainUnknown); });
     registerClassFactory(CLSID_NoTypeInfo, [] { return static_cast<IUnknown*>(new BlindDispatch); });
+    registerProgId(u"Kestrune.Stubborn", CLSID_Stubborn);
+    registerClassFactory(CLSID_Stubborn, [] { return static_cast<IUnknown*>(static_cast<IDispatch*>(new Stubborn)); });
   }
   void SetUp() override {
     CoInitialize(nullptr);
@@ -233,6 +269,12 @@ TEST_F(ComObjectTest, FailedCreateKeepsWhatTheHolderHad) {
   EXPECT_FALSE(thing.createObject("ADODB.Stream"));
   EXPECT_EQ(before, thing.get());
   EXPECT_EQ("thing", thing.getPropertyText("Name"));
+}
+
+TEST_F(ComObjectTest, ObjectThatDoesNotRunIsReleased) {
+  IUnknown* before = thing.get();
+  EXPECT_FALSE(thing.createObject("Kestrune.Stubborn"));
+  EXPECT_EQ(before, thing.get());
 }
 
 TEST_F(ComObjectTest, CreateFailsOnThreadWithoutCom) {
@@ -362,6 +404,19 @@ TEST_F(ComObjectTest, OutputsWrittenBackOnlyToVariablesOfOutParameters) {
   thing.callMethod("Peek", byVar(in));  // by reference, but not declared out
   EXPECT_EQ(5, in);
   EXPECT_EQ(VT_I4, state().lastArgs[0].vt);
+}
+
+TEST_F(ComObjectTest, ArrayPassedByReference) {
+  Variant list;
+  ASSERT_TRUE(list.assign(std::vector<int32_t>{1, 2, 3}));
+  EXPECT_EQ(3, thing.callMethodNumber("Grow", byVar(list)));
+  EXPECT_EQ(0, LastInvokeError);
+  ASSERT_EQ(VT_ARRAY | VT_I4, list.type());
+  EXPECT_EQ(4u, list.raw().parray->rgsabound[0].cElements);
+  Variant text;
+  text.assign("x");
+  thing.callMethod("Grow", byVar(text));  // not an array: the value itself goes, and is refused
+  EXPECT_EQ(-16, LastInvokeError);
 }
 
 TEST_F(ComObjectTest, ResultConversion) {

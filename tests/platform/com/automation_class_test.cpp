@@ -2,6 +2,8 @@
 // and IDispatch::Invoke with its argument rules and results.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "platform/com/automation_class.h"
 #include "platform/com/class_registry.h"
 
@@ -57,6 +59,8 @@ const AutomationClass& Counter::counterClass() {
                   [](Counter&, Call& call) {
                     return call.raise(u"Counter", u"it failed", static_cast<HRESULT>(0x800A0005));
                   })
+          .method(u"Throw", VT_EMPTY, {},
+                  [](Counter&, Call&) -> HRESULT { throw std::runtime_error("component fault"); })
           .propertyGet(u"Item", VT_I4, {param(u"index", VT_I4)},
                        [](Counter& self, Call& call) {
                          int32_t i = 0;
@@ -128,7 +132,13 @@ TEST_F(AutomationClassTest, ArgumentErrors) {
   EXPECT_EQ(DISP_E_OVERFLOW,
             inv.call(add, DISPATCH_METHOD, {variantFromInt(1), variantFromDouble(1e12)}, &result));
   EXPECT_EQ(0u, inv.argError);  // rgvarg index: the last argument is first
+  VARIANT bad{};
+  bad.vt = 0x7F;
+  EXPECT_EQ(DISP_E_BADVARTYPE, inv.call(add, DISPATCH_METHOD, {bad}, &result));
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, inv.call(4711, DISPATCH_METHOD, {}, &result));
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(DISP_E_UNKNOWNINTERFACE,
+            counter->Invoke(add, IID_IDispatch, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr));
   EXPECT_EQ(DISP_E_MEMBERNOTFOUND, inv.call(add, DISPATCH_PROPERTYPUT, {variantFromInt(1)}, &result, true));
 }
 
@@ -167,6 +177,11 @@ TEST_F(AutomationClassTest, RaisedErrorFillsException) {
   EXPECT_EQ(u"it failed", bstrView(inv.exception.bstrDescription));
   EXPECT_EQ(u"Counter", bstrView(inv.exception.bstrSource));
   EXPECT_EQ(static_cast<HRESULT>(0x800A0005), inv.exception.scode);
+}
+
+TEST_F(AutomationClassTest, ThrowingMemberBecomesAnException) {
+  EXPECT_EQ(DISP_E_EXCEPTION, inv.call(idOf(counter, u"Throw"), DISPATCH_METHOD, {}, &result));
+  EXPECT_EQ(E_UNEXPECTED, inv.exception.scode);
 }
 
 TEST_F(AutomationClassTest, TypeCompBindsByNameAndInvokeKind) {
