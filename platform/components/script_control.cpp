@@ -1,4 +1,5 @@
-// MSScriptControl.ScriptControl on the Duktape engine (script/duktape_engine.h).
+// MSScriptControl.ScriptControl on the Duktape engine (script/duktape_engine.h);
+// each instance has its own engine with its own capped heap.
 //
 // Members: Language (get/put; "JavaScript" and "JScript" in any letter case,
 // anything else fails and leaves the control as it was; setting it starts a
@@ -9,6 +10,10 @@
 // A script failure is returned as DISP_E_EXCEPTION with EXCEPINFO source and
 // description of the script error and scode 0x800A0000 | number; the error
 // stays readable through Error until Error.Clear, Reset or a new Language.
+// Error numbers and descriptions follow the control's own JavaScript engine;
+// the mapping from Duktape's errors is listed in script/script_errors.h.
+// Error.Column is always 0 (Duktape reports lines only); Error.Text is the
+// source line of a compilation error.
 // Using the control before Language is set fails with E_UNEXPECTED.
 //
 // Eval results: undefined VT_EMPTY, null VT_NULL, booleans VT_BOOL, integral
