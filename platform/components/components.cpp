@@ -6,6 +6,7 @@ void registerComponentFactories() {
   static std::once_flag once;
   std::call_once(once, [] {
     registerRegExpFactory();
+    registerScriptControlFactory();
     // One line per further component.
   });
 }
