@@ -49,7 +49,7 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
       return label;
     }
     case ControlKind::CheckBox: {
-      auto* box = new QCheckBox(captionText(s.caption), parent);
+      auto* box = new CheckBoxWidget(captionText(s.caption), parent);
       box->setChecked(s.style.checked);
       return box;
     }

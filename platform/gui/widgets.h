@@ -2,6 +2,7 @@
 // stock Qt widget: the window, the edit box, the radio box, the colour picker.
 #pragma once
 
+#include <QCheckBox>
 #include <QPoint>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,6 +58,16 @@ class EditBoxWidget : public QTextEdit {
   Style style_;
 };
 
+// A check box that answers clicks anywhere in its rectangle, as a Windows
+// check box does.
+class CheckBoxWidget : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 // A radio box without automatic exclusivity; clicking a checked one keeps
 // it checked (and still emits clicked).
 class RadioBoxWidget : public QRadioButton {
@@ -65,6 +76,7 @@ class RadioBoxWidget : public QRadioButton {
 
  protected:
   void nextCheckState() override;
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 };
 
 // A button that shows its current colour.
