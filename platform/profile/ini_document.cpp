@@ -1,0 +1,212 @@
+#include "platform/profile/ini_document.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view LineEnd = "\r\n";
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Position of the single-byte character c, stepping over two-byte characters
+// (whose second byte may equal "]" or "\"), or npos.
+std::size_t findByte(std::string_view s, char c) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+      ++i;
+    } else if (s[i] == c) {
+      return i;
+    }
+  }
+  return std::string_view::npos;
+}
+
+char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+bool profileNamesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (isLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (foldAscii(a[i]) != foldAscii(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool isWritableSectionName(std::string_view section) {
+  section = trim(section);
+  return !hasLineBreak(section) && findByte(section, ']') == std::string_view::npos;
+}
+
+bool isWritableKeyName(std::string_view key) {
+  key = trim(key);
+  return !key.empty() && key.front() != '[' && key.front() != ';' && !hasLineBreak(key) &&
+         findByte(key, '=') == std::string_view::npos;
+}
+
+bool isWritableValue(std::string_view value) { return !hasLineBreak(value); }
+
+IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) { parse(); }
+
+void IniDocument::parse() {
+  lines_.clear();
+  std::string_view all(bytes_);
+  std::size_t pos = all.starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
+  while (pos < all.size()) {
+    std::size_t newline = all.find('\n', pos);
+    std::size_t contentEnd = newline == std::string_view::npos ? all.size() : newline;
+    Line line;
+    line.begin = pos;
+    line.next = newline == std::string_view::npos ? all.size() : newline + 1;
+    std::string_view content = trim(all.substr(pos, contentEnd - pos));
+    if (content.empty()) {
+      line.kind = Kind::Blank;
+    } else if (content.front() == ';') {
+      line.kind = Kind::Comment;
+    } else if (content.front() == '[') {
+      std::string_view inside = content.substr(1);
+      line.kind = Kind::Section;
+      line.name = trim(inside.substr(0, findByte(inside, ']')));
+    } else if (std::size_t eq = findByte(content, '='); eq != std::string_view::npos) {
+      line.name = trim(content.substr(0, eq));
+      std::string_view after = content.substr(eq + 1);
+      std::string_view value = trim(after);
+      line.valueBegin = static_cast<std::size_t>(after.data() - all.data());
+      if (!value.empty()) line.valueBegin = static_cast<std::size_t>(value.data() - all.data());
+      line.valueEnd = line.valueBegin + value.size();
+      line.kind = line.name.empty() ? Kind::Other : Kind::Entry;
+    }
+    lines_.push_back(line);
+    pos = line.next;
+  }
+}
+
+std::vector<IniDocument::Range> IniDocument::sectionRanges() const {
+  std::vector<Range> ranges;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (lines_[i].kind != Kind::Section) continue;
+    if (!ranges.empty()) ranges.back().end = i;
+    ranges.push_back({i, i + 1, lines_.size()});
+  }
+  return ranges;
+}
+
+std::optional<IniDocument::Range> IniDocument::findSection(std::string_view section) const {
+  section = trim(section);
+  for (const Range& range : sectionRanges())
+    if (profileNamesEqual(lines_[range.header].name, section)) return range;
+  return std::nullopt;
+}
+
+std::vector<Text> IniDocument::sectionNames() const {
+  std::vector<Text> names;
+  for (const Range& range : sectionRanges()) {
+    std::string_view name = lines_[range.header].name;
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const Text& known) { return profileNamesEqual(known, name); }))
+      names.emplace_back(name);
+  }
+  return names;
+}
+
+std::optional<std::vector<Text>> IniDocument::keyNames(std::string_view section) const {
+  std::optional<Range> range = findSection(section);
+  if (!range) return std::nullopt;
+  std::vector<Text> keys;
+  for (std::size_t i = range->first; i < range->end; ++i) {
+    if (lines_[i].kind != Kind::Entry) continue;
+    std::string_view key = lines_[i].name;
+    if (std::none_of(keys.begin(), keys.end(),
+                     [&](const Text& known) { return profileNamesEqual(known, key); }))
+      keys.emplace_back(key);
+  }
+  return keys;
+}
+
+std::optional<Text> IniDocument::value(std::string_view section, std::string_view key) const {
+  std::optional<Range> range = findSection(section);
+  if (!range) return std::nullopt;
+  key = trim(key);
+  for (std::size_t i = range->first; i < range->end; ++i) {
+    const Line& line = lines_[i];
+    if (line.kind != Kind::Entry || !profileNamesEqual(line.name, key)) continue;
+    std::string_view value(bytes_.data() + line.valueBegin, line.valueEnd - line.valueBegin);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    return Text(value);
+  }
+  return std::nullopt;
+}
+
+void IniDocument::replaceBytes(std::size_t begin, std::size_t end, std::string_view with) {
+  bytes_.replace(begin, end - begin, with);
+  parse();
+}
+
+std::size_t IniDocument::ensureLineEndBefore(std::size_t at) {
+  std::size_t start = std::string_view(bytes_).starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
+  if (at <= start || bytes_[at - 1] == '\n') return at;
+  replaceBytes(at, at, LineEnd);
+  return at + LineEnd.size();
+}
+
+void IniDocument::setValue(std::string_view section, std::string_view key, std::string_view value) {
+  section = trim(section);
+  key = trim(key);
+  Text entry = Text(key) + "=" + Text(trim(value)) + Text(LineEnd);
+  std::optional<Range> range = findSection(section);
+  if (!range) {
+    std::size_t at = ensureLineEndBefore(bytes_.size());
+    replaceBytes(at, at, "[" + Text(section) + "]" + Text(LineEnd) + entry);
+    return;
+  }
+  std::size_t last = range->header;
+  for (std::size_t i = range->first; i < range->end; ++i) {
+    const Line& line = lines_[i];
+    if (line.kind == Kind::Entry && profileNamesEqual(line.name, key)) {
+      replaceBytes(line.valueBegin, line.valueEnd, trim(value));
+      return;
+    }
+    if (line.kind != Kind::Blank) last = i;
+  }
+  std::size_t at = ensureLineEndBefore(lines_[last].next);
+  replaceBytes(at, at, entry);
+}
+
+void IniDocument::removeKey(std::string_view section, std::string_view key) {
+  std::optional<Range> range = findSection(section);
+  if (!range) return;
+  key = trim(key);
+  for (std::size_t i = range->end; i-- > range->first;) {
+    const Line& line = lines_[i];
+    if (line.kind == Kind::Entry && profileNamesEqual(line.name, key))
+      bytes_.erase(line.begin, line.next - line.begin);
+  }
+  parse();
+}
+
+void IniDocument::removeSection(std::string_view section) {
+  section = trim(section);
+  std::vector<Range> ranges = sectionRanges();
+  for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
+    if (!profileNamesEqual(lines_[it->header].name, section)) continue;
+    std::size_t end = it->end < lines_.size() ? lines_[it->end].begin : bytes_.size();
+    bytes_.erase(lines_[it->header].begin, end - lines_[it->header].begin);
+  }
+  parse();
+}

@@ -1,0 +1,120 @@
+#include "platform/profile/private_profile.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/profile/atomic_file.h"
+#include "platform/profile/ini_document.h"
+#include "platform/profile/windows_path.h"
+
+namespace {
+
+constexpr std::string_view WindowsFolder = "C:\\Windows\\";
+constexpr std::string_view DefaultProfile = "win.ini";
+
+std::string hostPathOfProfile(const char* fileName) {
+  std::string_view name = fileName ? fileName : DefaultProfile;
+  if (isFullWindowsPath(name)) return hostPathFor(name);
+  return hostPathFor(std::string(WindowsFolder) + std::string(name));
+}
+
+IniDocument loadProfile(const std::string& hostPath) {
+  if (hostPath.empty()) return IniDocument();
+  return IniDocument(readWholeFile(hostPath).value_or(std::string()));
+}
+
+// Text up to its first zero byte: what a C string reader sees of it.
+std::string_view cString(std::string_view s) { return s.substr(0, s.find('\0')); }
+
+// Longest prefix of s of at most `room` bytes that does not end inside a
+// two-byte character.
+std::size_t fittingLength(std::string_view s, std::size_t room) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    std::size_t width = isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    if (i + width > room) break;
+    i += width;
+  }
+  return i;
+}
+
+uint32_t copyString(std::string_view s, char* buffer, uint32_t size) {
+  s = cString(s);
+  if (s.size() < size) {
+    s.copy(buffer, s.size());
+    buffer[s.size()] = '\0';
+    return static_cast<uint32_t>(s.size());
+  }
+  std::size_t kept = fittingLength(s, size - 1);
+  s.copy(buffer, kept);
+  std::fill(buffer + kept, buffer + size, '\0');
+  return size - 1;
+}
+
+uint32_t copyList(const std::vector<Text>& names, char* buffer, uint32_t size) {
+  std::string list;
+  for (const Text& name : names) {
+    std::string_view shown = cString(name);
+    if (shown.empty()) continue;
+    list.append(shown);
+    list.push_back('\0');
+  }
+  if (list.size() + 1 <= size) {
+    list.copy(buffer, list.size());
+    std::fill(buffer + list.size(), buffer + std::min<std::size_t>(list.size() + 2, size), '\0');
+    return static_cast<uint32_t>(list.size());
+  }
+  if (size < 2) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::size_t kept = fittingLength(list, size - 2);
+  list.copy(buffer, kept);
+  std::fill(buffer + kept, buffer + size, '\0');
+  return size - 2;
+}
+
+std::string_view withoutTrailingBlanks(const char* text) {
+  std::string_view s = text ? text : "";
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
+                                  char* buffer, uint32_t size, const char* fileName) {
+  if (buffer == nullptr || size == 0) return 0;
+  IniDocument profile = loadProfile(hostPathOfProfile(fileName));
+  if (section == nullptr) return copyList(profile.sectionNames(), buffer, size);
+  if (key == nullptr) return copyList(profile.keyNames(section).value_or(std::vector<Text>()), buffer, size);
+  std::optional<Text> value = profile.value(section, key);
+  return copyString(value ? std::string_view(*value) : withoutTrailingBlanks(defaultValue), buffer, size);
+}
+
+int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
+                               const char* fileName) {
+  if (section == nullptr) return 0;
+  if (!isWritableSectionName(section) || (key && !isWritableKeyName(key)) ||
+      (key && value && !isWritableValue(value)))
+    return 0;
+  std::string hostPath = hostPathOfProfile(fileName);
+  if (hostPath.empty()) return 0;
+  std::optional<std::string> old = readWholeFile(hostPath);
+  if (!old && pathExists(hostPath)) return 0;  // there but unreadable: never replace it blindly
+  IniDocument profile(old.value_or(std::string()));
+  if (key == nullptr) {
+    profile.removeSection(section);
+  } else if (value == nullptr) {
+    profile.removeKey(section, key);
+  } else {
+    profile.setValue(section, key, value);
+  }
+  if (old && profile.bytes() == *old) return 1;
+  if (!old && key && !value) return 1;
+  if (!old && !key) return 1;
+  return createFoldersFor(hostPath) && replaceFileAtomically(hostPath, profile.bytes()) ? 1 : 0;
+}

@@ -1,0 +1,111 @@
+// A write never leaves a damaged file: a kill between writing and renaming
+// leaves the old file, and a file that cannot be written stays as it was.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/profile/atomic_file.h"
+#include "platform/profile/private_profile.h"
+#include "profile_test_support.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+// Runs `step` in a child process, without root's rights when the tests run
+// as root (root writes into read-only folders). Gives the child's exit code,
+// or 128 + signal when it was killed.
+int inChildProcess(const std::function<int()>& step, bool unprivileged) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(101);
+    _exit(step());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+class AtomicProfileWrite : public ProfileTest {
+ protected:
+  const std::string before = "; operator's notes\r\n[s]\r\nk=old\r\n";
+  std::string folder() const { return prefix_ + "/drive_c/Windows"; }
+};
+
+TEST_F(AtomicProfileWrite, KillBetweenWritingAndRenamingLeavesTheOldFile) {
+  writeBytes(hostIni(), before);
+  int result = inChildProcess(
+      [&] {
+        setBeforeRenameHookForTesting([](const std::string&) { ::raise(SIGKILL); });
+        return put("s", "k", "new") ? 0 : 1;
+      },
+      false);
+  EXPECT_EQ(result, 128 + SIGKILL);
+  EXPECT_EQ(readBytes(hostIni()), before);
+  EXPECT_EQ(get("s", "k"), "old\0"s);
+
+  // The temporary file of the killed write is complete, and it does not
+  // disturb later writes.
+  ASSERT_NE(put("s", "k", "newer"), 0);
+  EXPECT_EQ(readBytes(hostIni()), "; operator's notes\r\n[s]\r\nk=newer\r\n");
+}
+
+TEST_F(AtomicProfileWrite, TheTemporaryFileHoldsTheWholeNewTextBeforeTheRename) {
+  writeBytes(hostIni(), before);
+  std::string seenTemp, seenTarget;
+  setBeforeRenameHookForTesting([&](const std::string& temp) {
+    seenTemp = readBytes(temp);
+    seenTarget = readBytes(hostIni());
+  });
+  ASSERT_NE(put("s", "k", "new"), 0);
+  setBeforeRenameHookForTesting(nullptr);
+  EXPECT_EQ(seenTemp, "; operator's notes\r\n[s]\r\nk=new\r\n");
+  EXPECT_EQ(seenTarget, before);
+  EXPECT_EQ(listFolder(folder()), "Kestrune.ini;");
+}
+
+TEST_F(AtomicProfileWrite, ReadOnlyFolderLeavesTheOldFileAndReportsFailure) {
+  writeBytes(hostIni(), before);
+  ::chmod(folder().c_str(), 0555);
+  int result = inChildProcess([&] { return put("s", "k", "new"); }, true);
+  ::chmod(folder().c_str(), 0755);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(readBytes(hostIni()), before);
+  EXPECT_EQ(listFolder(folder()), "Kestrune.ini;");
+}
+
+TEST_F(AtomicProfileWrite, FileWithoutWriteRightsIsNotReplaced) {
+  writeBytes(hostIni(), before);
+  ::chmod(hostIni().c_str(), 0444);
+  int result = inChildProcess([&] { return put("s", "k", "new"); }, true);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(readBytes(hostIni()), before);
+}
+
+TEST_F(AtomicProfileWrite, ReplacedFileKeepsItsPermissionsAndLinksAreWrittenThrough) {
+  std::string real = prefix_ + "/real.ini";
+  writeBytes(real, before);
+  ::chmod(real.c_str(), 0640);
+  std::filesystem::create_directories(folder());
+  std::filesystem::create_symlink(real, hostIni());
+  ASSERT_NE(put("s", "k", "new"), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(hostIni()));
+  EXPECT_EQ(readBytes(real), "; operator's notes\r\n[s]\r\nk=new\r\n");
+  struct stat st {};
+  ::stat(real.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(AtomicProfileWrite, FolderThatCannotBeCreatedFailsTheWrite) {
+  writeBytes(prefix_ + "/drive_c/Windows", "a file, not a folder");
+  EXPECT_EQ(put("s", "k", "v"), 0);
+  EXPECT_EQ(readBytes(prefix_ + "/drive_c/Windows"), "a file, not a folder");
+}
+
+}  // namespace

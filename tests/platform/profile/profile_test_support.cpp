@@ -1,0 +1,74 @@
+#include "profile_test_support.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+#include "platform/profile/private_profile.h"
+
+namespace fs = std::filesystem;
+
+void ProfileTest::SetUp() {
+  if (const char* old = std::getenv("KESTRUNE_PREFIX")) {
+    hadPrefix_ = true;
+    savedPrefix_ = old;
+  }
+  std::string pattern = (fs::temp_directory_path() / "kestrune-profile-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+  ::chmod(pattern.c_str(), 0755);
+  prefix_ = pattern;
+  ::setenv("KESTRUNE_PREFIX", prefix_.c_str(), 1);
+}
+
+void ProfileTest::TearDown() {
+  std::error_code ignored;
+  for (auto& entry : fs::recursive_directory_iterator(prefix_, ignored))
+    if (entry.is_directory(ignored)) ::chmod(entry.path().c_str(), 0755);
+  fs::remove_all(prefix_, ignored);
+  if (hadPrefix_) {
+    ::setenv("KESTRUNE_PREFIX", savedPrefix_.c_str(), 1);
+  } else {
+    ::unsetenv("KESTRUNE_PREFIX");
+  }
+}
+
+std::string ProfileTest::hostIni(const std::string& name) const {
+  return prefix_ + "/drive_c/Windows/" + name;
+}
+
+void ProfileTest::writeBytes(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ProfileTest::readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ProfileTest::listFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  for (auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  std::ostringstream out;
+  for (auto& name : names) out << name << ";";
+  return out.str();
+}
+
+std::string ProfileTest::get(const char* section, const char* key, const char* def, uint32_t size,
+                             uint32_t* returned) const {
+  std::vector<char> buffer(size + 4, '#');
+  uint32_t n = GetPrivateProfileStringA(section, key, def, buffer.data(), size, Ini);
+  if (returned) *returned = n;
+  return std::string(buffer.data(), std::min<std::size_t>(n + 1, size));
+}
+
+int ProfileTest::put(const char* section, const char* key, const char* value) const {
+  return WritePrivateProfileStringA(section, key, value, Ini);
+}
