@@ -31,6 +31,7 @@ void onMainWindowCreated(MainWindow& window) {
   // 2. The tail-number table.
   loadTailTable();
   // 3. Colour restore.
+  window.appearance().restore();
 }
 
 int runProgram(const char* programPath) {

@@ -14,7 +14,9 @@ std::unique_ptr<MainWindow> MainWindow::create(Text* error) {
 }
 
 MainWindow::MainWindow(std::unique_ptr<gui::Form> form)
-    : form_(std::move(form)), toggle_(form_->window()) {}
+    : form_(std::move(form)),
+      toggle_(form_->window()),
+      appearance_(std::make_unique<Appearance>(*form_)) {}
 
 void MainWindow::bindHandlers() {
   gui::Form& f = *form_;
@@ -34,6 +36,11 @@ void MainWindow::bindHandlers() {
   headline.choice2.onClick([headline] { showHeadline2(headline); });
   headline.number1.onContentChanged([headline] { copyNumber1(headline); });
   headline.number2.onContentChanged([headline] { copyNumber2(headline); });
+
+  for (ColourSlot slot : {ColourSlot::Background, ColourSlot::Text, ColourSlot::Special,
+                          ColourSlot::Marquee, ColourSlot::Tail, ColourSlot::Price})
+    appearance_->picker(slot).onColourChanged([this, slot] { appearance_->apply(slot); });
+  appearance_->rememberBox().onClick([this] { appearance_->rememberColoursClicked(); });
 
   const MarqueeControls marquee = findMarqueeControls(f);
   marquee.enabled.onClick([marquee] { updateMarquee(marquee); });

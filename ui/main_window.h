@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gui/form.h"
+#include "ui/appearance.h"
 #include "ui/settings_panel.h"
 
 class MainWindow {
@@ -14,6 +15,7 @@ class MainWindow {
 
   gui::Form& form() { return *form_; }
   const PanelToggle& panelToggle() const { return toggle_; }
+  const Appearance& appearance() const { return *appearance_; }
 
  private:
   explicit MainWindow(std::unique_ptr<gui::Form> form);
@@ -21,4 +23,5 @@ class MainWindow {
 
   std::unique_ptr<gui::Form> form_;
   PanelToggle toggle_;
+  std::unique_ptr<Appearance> appearance_;
 };

@@ -37,12 +37,6 @@ Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind>
   return nullptr;
 }
 
-QString captionText(const Text& caption) {
-  QString t = toQString(caption);
-  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return t;
-}
-
 }  // namespace
 
 // Puts a control's text and background colour into its palette.
@@ -173,14 +167,12 @@ void EditBox::onContentChanged(Handler handler) const {
 
 Text Label::caption() const {
   if (!control_ || !control_->widget) return {};
-  QString t = static_cast<QLabel*>(control_->widget)->text();
-  t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return fromQString(t);
+  return fromQtLines(static_cast<QLabel*>(control_->widget)->text());
 }
 
 void Label::setCaption(const Text& caption) const {
   if (!control_ || !control_->widget) return;
-  static_cast<QLabel*>(control_->widget)->setText(captionText(caption));
+  static_cast<QLabel*>(control_->widget)->setText(toQtLines(caption));
   QWidget* w = control_->widget;
   // A label without a background of its own is drawn over its parent.
   if (control_->spec.kind == ControlKind::TransLabel && w->isVisible() && w->parentWidget())

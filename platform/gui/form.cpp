@@ -8,6 +8,9 @@
 #include <QSlider>
 
 #include "platform/gui/form_state.h"
+#ifdef KESTRUNE_HAVE_PALETTE
+#include "platform/gui/palette/color_palette_popup.h"
+#endif
 #include "platform/gui/qt_bridge.h"
 
 namespace gui {
@@ -21,12 +24,6 @@ Qt::Alignment labelAlignment(const Style& style) {
   return a | (style.verticalCentre ? Qt::AlignVCenter : Qt::AlignTop);
 }
 
-QString captionText(const Text& caption) {
-  QString t = toQString(caption);
-  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return t;
-}
-
 QWidget* makeWidget(Control& c, QWidget* parent) {
   const ElementSpec& s = c.spec;
   switch (s.kind) {
@@ -37,10 +34,10 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
     case ControlKind::PicBox:
       return new QWidget(parent);
     case ControlKind::GroupBox:
-      return new QGroupBox(captionText(s.caption), parent);
+      return new QGroupBox(toQtLines(s.caption), parent);
     case ControlKind::Label:
     case ControlKind::TransLabel: {
-      auto* label = new QLabel(captionText(s.caption), parent);
+      auto* label = new QLabel(toQtLines(s.caption), parent);
       label->setTextFormat(Qt::PlainText);
       label->setAlignment(labelAlignment(s.style));
       label->setWordWrap(s.style.wordWrap);
@@ -49,12 +46,12 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
       return label;
     }
     case ControlKind::CheckBox: {
-      auto* box = new CheckBoxWidget(captionText(s.caption), parent);
+      auto* box = new CheckBoxWidget(toQtLines(s.caption), parent);
       box->setChecked(s.style.checked);
       return box;
     }
     case ControlKind::RadioBox: {
-      auto* box = new RadioBoxWidget(captionText(s.caption), parent);
+      auto* box = new RadioBoxWidget(toQtLines(s.caption), parent);
       box->setAutoExclusive(false);
       box->setChecked(s.style.checked);
       return box;
@@ -95,6 +92,24 @@ void connectEvents(Control& c) {
       QObject::connect(static_cast<QSlider*>(c.widget), &QSlider::valueChanged, c.widget,
                        [self, raise] { raise(self->onChange); });
       break;
+#ifdef KESTRUNE_HAVE_PALETTE
+    case ControlKind::ColorPicker: {
+      // Pressing the picker drops down its palette; a choice sets the colour
+      // and raises the change event, dismissing it keeps the old colour.
+      auto* button = static_cast<ColorPickerButton*>(c.widget);
+      QObject::connect(button, &QPushButton::clicked, button, [self, button] {
+        auto* popup = new ColorPalettePopup(button->colour(), button);
+        QObject::connect(popup, &ColorPalettePopup::colourChosen, button,
+                         [self, popup](uint32_t colour) {
+                           popup->deleteLater();
+                           ColorPicker(self).choose(colour);
+                         });
+        QObject::connect(popup, &ColorPalettePopup::dismissed, popup, &QObject::deleteLater);
+        popup->popupAt(button->mapToGlobal(QPoint(0, button->height())));
+      });
+      break;
+    }
+#endif
     case ControlKind::Timer:
       QObject::connect(c.timer, &QTimer::timeout, c.timer, [self, raise] { raise(self->onTick); });
       break;

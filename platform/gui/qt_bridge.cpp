@@ -17,6 +17,17 @@ Text fromQString(const QString& text) {
   return utf16ToMultiByte(text.toStdU16String(), CP_GBK);
 }
 
+QString toQtLines(const Text& gbk) {
+  QString t = toQString(gbk);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return t;
+}
+
+Text fromQtLines(QString text) {
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return fromQString(text);
+}
+
 QColor toQColor(COLORREF colour) {
   if (colour & 0xFF000000u) return QColor();
   return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);

@@ -17,6 +17,9 @@ namespace gui {
 
 QString toQString(const Text& gbk);
 Text fromQString(const QString& text);
+// GBK text with CR LF line breaks as a QString with "\n" ones, and back.
+QString toQtLines(const Text& gbk);
+Text fromQtLines(QString text);
 
 // 0x00BBGGRR to an opaque QColor; the system default gives an invalid QColor.
 QColor toQColor(COLORREF colour);

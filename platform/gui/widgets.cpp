@@ -59,11 +59,6 @@ void WindowWidget::keyPressEvent(QKeyEvent* event) {
 
 namespace {
 
-QString crlfToQt(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
 int32_t windowsLengthOf(const QString& text) {
   return static_cast<int32_t>(text.size() + text.count(QLatin1Char('\n')));
 }
@@ -98,13 +93,11 @@ EditBoxWidget::EditBoxWidget(const ElementSpec& spec, QWidget* parent)
 }
 
 Text EditBoxWidget::text() const {
-  QString t = toPlainText();
-  t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  return fromQString(t);
+  return fromQtLines(toPlainText());
 }
 
 void EditBoxWidget::setText(const Text& text) {
-  QString t = crlfToQt(toQString(text));
+  QString t = toQtLines(text);
   if (!style_.multiLine && t.contains(QLatin1Char('\n'))) t.truncate(t.indexOf(QLatin1Char('\n')));
   setPlainText(t);
   moveCursor(QTextCursor::End);
