@@ -58,7 +58,8 @@ void applyColours(Control& c) {
     default:
       setRoleColour(*w, QPalette::WindowText, c.textColour);
       setRoleColour(*w, QPalette::ButtonText, c.textColour);
-      setRoleColour(*w, QPalette::Text, c.textColour);
+      // Check and radio marks are drawn in the Text role: they keep theirs.
+      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(*w, QPalette::Text, c.textColour);
       setRoleColour(*w, QPalette::Window, c.backColour);
       // Buttons paint their background in the Button role by default.
       w->setBackgroundRole(QPalette::Window);
