@@ -1,5 +1,6 @@
 // Property reads and writes through the typed control handles.
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
@@ -13,20 +14,23 @@ namespace {
 
 bool is(const Control* c, ControlKind kind) { return c && c->spec.kind == kind; }
 
-// A write shows at once: the control paints before the write returns.
-void repaintNow(QWidget* widget) {
-  if (widget && widget->isVisible()) widget->repaint();
+// A write shows at once: whatever the write made dirty (Qt marks it) is
+// painted before the write returns, instead of at the next turn of the loop.
+void paintNow(QWidget* widget) {
+  if (!widget || !widget->isVisible()) return;
+  QEvent request(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(widget->window(), &request);
 }
 
-// Moves or resizes a control and repaints what it covered and covers now.
+void repaintNow(QWidget* widget) { paintNow(widget); }
+
+// Moves or resizes a control. Qt scrolls an opaque control's pixels and
+// paints only the strip that moved into view.
 void setGeometryNow(Control& c, const QRect& to) {
   QWidget* w = c.widget;
-  const QRect from = w->geometry();
-  if (from == to) return;
+  if (w->geometry() == to) return;
   w->setGeometry(to);
-  if (!w->isVisible()) return;
-  if (QWidget* parent = w->parentWidget()) parent->repaint(from.united(to));
-  else w->repaint();
+  paintNow(w);
 }
 
 Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind> kinds) {
@@ -111,6 +115,7 @@ void ControlHandle::setWidth(int32_t width) const {
   }
   if (control_->spec.kind == ControlKind::Window) {
     control_->widget->resize(width, control_->widget->height());
+    paintNow(control_->widget);
     return;
   }
   QRect g = control_->widget->geometry();
@@ -127,6 +132,7 @@ bool ControlHandle::visible() const {
 void ControlHandle::setVisible(bool visible) const {
   if (!control_ || !control_->widget) return;
   control_->widget->setVisible(visible);
+  paintNow(control_->widget->window());
 }
 
 COLORREF ControlHandle::textColour() const { return control_ ? control_->textColour : 0; }
@@ -174,12 +180,7 @@ Text Label::caption() const {
 void Label::setCaption(const Text& caption) const {
   if (!control_ || !control_->widget) return;
   static_cast<QLabel*>(control_->widget)->setText(toQtLines(caption));
-  QWidget* w = control_->widget;
-  // A label without a background of its own is drawn over its parent.
-  if (control_->spec.kind == ControlKind::TransLabel && w->isVisible() && w->parentWidget())
-    w->parentWidget()->repaint(w->geometry());
-  else
-    repaintNow(w);
+  repaintNow(control_->widget);
 }
 
 void Label::onDoubleClick(Handler handler) const {
