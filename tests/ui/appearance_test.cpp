@@ -153,28 +153,6 @@ class PalettePickTest : public AppearanceTest {
   }
 };
 
-TEST_F(PalettePickTest, ClickingACellAppliesItsColour) {
-  open();
-  ColorPalettePopup* popup = pressPicker("颜色选择器_背景色");
-  ASSERT_NE(popup, nullptr);
-  // Cell 13 is "红色".
-  QTest::mouseClick(popup, Qt::LeftButton, {},
-                    popup->entryRect(ColorPalettePopup::FirstCell + 12).center());
-  EXPECT_EQ(picker("颜色选择器_背景色").colour(), 0x000000FFu);
-  EXPECT_EQ(back(""), 0x000000FFu);
-  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-}
-
-TEST_F(PalettePickTest, EscKeepsTheOldColourAndTheWindowOpen) {
-  open();
-  ColorPalettePopup* popup = pressPicker("颜色选择器_字体颜色");
-  ASSERT_NE(popup, nullptr);
-  QTest::keyClick(popup, Qt::Key_Right);
-  QTest::keyClick(popup, Qt::Key_Escape);
-  EXPECT_EQ(picker("颜色选择器_字体颜色").colour(), 0x00FFFFFFu);
-  EXPECT_TRUE(form().isOpen());
-}
-
 TEST_F(PalettePickTest, KeyboardChoiceWithTheBoxCheckedIsWritten) {
   open();
   click("选择框_配置");
