@@ -2,8 +2,14 @@
 // from any control, the created event once before the window shows.
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
+#include <cstdio>
+
+#include "platform/gui/runtime.h"
+#include "platform/text/gbk.h"
 #include "tests/platform/gui/test_forms.h"
 
 namespace gui {
@@ -78,6 +84,26 @@ TEST(Window, EscClosesFromAnyControlAndEnterDoesNotMoveTheFocus) {
     QTest::keyClick(a, Qt::Key_Escape);
     EXPECT_FALSE(form->isOpen());
   }
+}
+
+}  // namespace
+}  // namespace gui
+
+namespace gui {
+namespace {
+
+TEST(FatalErrorDeathTest, ShowsTheMessageThenEndsTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        QTimer::singleShot(50, [] {
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          if (box) std::fprintf(stderr, "box: %s\n", box->text().toUtf8().constData());
+          if (box) box->close();
+        });
+        reportFatalError("载入启动窗口失败"_gbk);
+      },
+      ::testing::ExitedWithCode(1), "box: 载入启动窗口失败");
 }
 
 }  // namespace
