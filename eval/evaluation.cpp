@@ -5,11 +5,17 @@
 int32_t SeedCounter = 0;
 
 TailRow lookupTail(const std::vector<TailRow>& table, const Text& input) {
-  // Only the index of the winner is kept during the scan; one copy at the end.
+  // Only a pointer to the winner is kept during the scan; one copy at the end.
+  // A tail as long as the input can only occur at its start, so that case is
+  // a plain comparison; shorter tails go through the character-aware find.
   const TailRow* best = nullptr;
   int32_t bestPrice = 0;
+  const std::string_view in(input);
+  if (in.empty()) return TailRow{};  // nothing occurs in empty text, not even an empty tail
   for (const TailRow& row : table) {
-    if (row.price > bestPrice && findText(input, row.tail) != -1) {
+    if (row.price <= bestPrice || row.tail.size() > in.size()) continue;
+    if (row.tail.size() == in.size() ? std::string_view(row.tail) == in
+                                     : findText(in, row.tail) != -1) {
       best = &row;
       bestPrice = row.price;
     }

@@ -3,17 +3,26 @@
 std::vector<TailRow> TailTable;
 
 void parseTailTable(std::string_view text, std::vector<TailRow>& table) {
-  const std::vector<Text> lines = splitText(text, "\r\n");
+  static constexpr std::string_view kLineBreak = "\r\n";
+  // Fresh rows, one per line; the pieces are visited in place, so no line or
+  // field is copied until it lands in its row.
   table.clear();
-  table.resize(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::vector<Text> fields = splitText(lines[i], "=");
-    if (fields.size() != 3) continue;
-    TailRow& row = table[i];
-    row.tail = std::move(fields[0]);
-    row.grade = std::move(fields[1]);
-    row.price = textToInt(fields[2]);
-  }
+  table.resize(forEachPiece(text, kLineBreak, [](std::string_view) {}));
+  auto row = table.begin();
+  forEachPiece(text, kLineBreak, [&](std::string_view line) {
+    std::string_view fields[3];
+    size_t count = 0;
+    forEachPiece(line, "=", [&](std::string_view field) {
+      if (count < 3) fields[count] = field;
+      ++count;
+    });
+    if (count == 3) {
+      row->tail.assign(fields[0]);
+      row->grade.assign(fields[1]);
+      row->price = textToInt(fields[2]);
+    }
+    ++row;
+  });
 }
 
 void loadTailTable() { parseTailTable(tailTableText(), TailTable); }

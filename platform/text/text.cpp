@@ -12,7 +12,8 @@ unsigned char foldAscii(unsigned char c) {
 
 bool matchesAt(std::string_view hay, size_t pos, std::string_view needle, bool ignoreCase) {
   if (hay.size() - pos < needle.size()) return false;
-  if (!ignoreCase) return hay.compare(pos, needle.size(), needle) == 0;
+  if (!ignoreCase)
+    return hay[pos] == needle[0] && hay.compare(pos, needle.size(), needle) == 0;
   for (size_t i = 0; i < needle.size(); ++i) {
     if (foldAscii(static_cast<unsigned char>(hay[pos + i])) !=
         foldAscii(static_cast<unsigned char>(needle[i])))
@@ -28,7 +29,10 @@ int32_t findText(std::string_view hay, std::string_view needle, int32_t start, b
   size_t pos = static_cast<size_t>(start) - 1;
   if (pos >= hay.size()) return -1;
   if (needle.empty()) return start;
-  while (pos < hay.size()) {
+  if (needle.size() > hay.size() - pos) return -1;
+  // A match cannot begin after `last`; the scan still steps character by character.
+  const size_t last = hay.size() - needle.size();
+  while (pos <= last) {
     if (matchesAt(hay, pos, needle, ignoreCase)) return static_cast<int32_t>(pos + 1);
     pos += isLeadByte(static_cast<unsigned char>(hay[pos])) ? 2 : 1;
   }
@@ -37,22 +41,7 @@ int32_t findText(std::string_view hay, std::string_view needle, int32_t start, b
 
 std::vector<Text> splitText(std::string_view text, std::string_view sep) {
   std::vector<Text> pieces;
-  if (text.empty()) return pieces;
-  if (sep.empty()) {
-    pieces.emplace_back(text);
-    return pieces;
-  }
-  size_t pieceStart = 0, pos = 0;
-  while (pos < text.size()) {
-    if (matchesAt(text, pos, sep, false)) {
-      pieces.emplace_back(text.substr(pieceStart, pos - pieceStart));
-      pos += sep.size();
-      pieceStart = pos;
-    } else {
-      pos += isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
-    }
-  }
-  if (pieceStart < text.size()) pieces.emplace_back(text.substr(pieceStart));
+  forEachPiece(text, sep, [&](std::string_view piece) { pieces.emplace_back(piece); });
   return pieces;
 }
 

@@ -23,6 +23,33 @@ inline bool isLeadByte(unsigned char b) { return b >= 0x80; }
 int32_t findText(std::string_view haystack, std::string_view needle,
                  int32_t start = 1, bool ignoreCase = false);
 
+// Calls visit(piece) for each piece of `text` split at `separator`, with the
+// rules of splitText below, without allocating; returns the piece count.
+template <typename Visit>
+size_t forEachPiece(std::string_view text, std::string_view separator, Visit&& visit) {
+  if (text.empty()) return 0;
+  if (separator.empty()) {
+    visit(text);
+    return 1;
+  }
+  size_t count = 0, pieceStart = 0, pos = 0;
+  while (pos < text.size()) {
+    if (text[pos] == separator[0] && text.compare(pos, separator.size(), separator) == 0) {
+      visit(text.substr(pieceStart, pos - pieceStart));
+      ++count;
+      pos += separator.size();
+      pieceStart = pos;
+    } else {
+      pos += isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+    }
+  }
+  if (pieceStart < text.size()) {
+    visit(text.substr(pieceStart));
+    ++count;
+  }
+  return count;
+}
+
 // Splits at every occurrence of separator (double-byte aware). Empty pieces
 // between separators are kept; a trailing separator adds no empty last
 // piece; an empty text gives no pieces.

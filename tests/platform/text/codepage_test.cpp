@@ -1,0 +1,94 @@
+#include "platform/text/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/text/gbk.h"
+
+namespace {
+
+std::u16string decode(const std::string& bytes, uint32_t cp) { return multiByteToUtf16(bytes, cp); }
+std::string encode(const std::u16string& units, uint32_t cp) { return utf16ToMultiByte(units, cp); }
+
+TEST(CodePage, GbkRoundTrip) {
+  const std::string gbk = "\xd6\xd0\xce\xc4 abc \x9c\x5c";  // 中文 abc 淺
+  EXPECT_EQ(decode(gbk, CP_GBK), u"中文 abc 淺");
+  EXPECT_EQ(encode(u"中文 abc 淺", CP_GBK), gbk);
+  EXPECT_EQ(decode(gbk, CP_ACP), decode(gbk, 936));
+  EXPECT_EQ(encode(u"￥ 16888 米", CP_ACP), "\xa3\xa4 16888 \xc3\xd7");
+}
+
+TEST(CodePage, Utf8RoundTripIncludingSurrogatePairs) {
+  const std::string utf8 = "a\xe4\xb8\xad\xf0\x9f\x98\x80";  // a 中 😀
+  const std::u16string wide = decode(utf8, CP_UTF8);
+  EXPECT_EQ(wide, u"a中\U0001F600");
+  EXPECT_EQ(encode(wide, CP_UTF8), utf8);
+}
+
+TEST(CodePage, IllFormedGbkBecomesReplacementAndKeepsTheRest) {
+  EXPECT_EQ(decode("a\xd6", CP_GBK), u"a\uFFFD");           // lead byte at the end
+  EXPECT_EQ(decode("\xd6" "1x", CP_GBK), u"\uFFFD1x");      // lead byte before ASCII
+  EXPECT_EQ(decode("\xff" "ok", CP_GBK), u"\uFFFDok");
+  EXPECT_EQ(decode(std::string("\x80", 1), CP_GBK), u"\u20AC");
+}
+
+TEST(CodePage, IllFormedUtf8BecomesReplacementAndKeepsTheRest) {
+  EXPECT_EQ(decode("a\xc3", CP_UTF8), u"a\uFFFD");
+  EXPECT_EQ(decode("\xc0\xafz", CP_UTF8), u"\uFFFD\uFFFDz");          // overlong
+  EXPECT_EQ(decode("\xed\xa0\x80!", CP_UTF8), u"\uFFFD\uFFFD\uFFFD!");  // encoded surrogate
+  EXPECT_EQ(decode("\xe4\xb8z", CP_UTF8), u"\uFFFDz");                  // truncated sequence
+}
+
+TEST(CodePage, UnmappableTowardsGbkIsQuestionMark) {
+  EXPECT_EQ(encode(u"a\U0001F600b", CP_GBK), "a??b");
+  EXPECT_EQ(encode(u"\xD800x", CP_GBK), "?x");
+  EXPECT_EQ(encode(u"\xD800x", CP_UTF8), "\xef\xbf\xbdx");
+}
+
+TEST(WindowsFunctions, TwoCallPatternAndTerminator) {
+  const char* text = "\xd6\xd0" "a";  // 中a
+  int needed = MultiByteToWideChar(CP_GBK, 0, text, -1, nullptr, 0);
+  ASSERT_EQ(needed, 3);  // 中, a, terminator
+  char16_t buffer[3];
+  ASSERT_EQ(MultiByteToWideChar(CP_GBK, 0, text, -1, buffer, needed), 3);
+  EXPECT_EQ(std::u16string(buffer, 2), u"中a");
+  EXPECT_EQ(buffer[2], 0);
+
+  int bytes = WideCharToMultiByte(CP_GBK, 0, buffer, -1, nullptr, 0, nullptr, nullptr);
+  ASSERT_EQ(bytes, 4);
+  char out[4];
+  ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, buffer, -1, out, bytes, nullptr, nullptr), 4);
+  EXPECT_STREQ(out, text);
+}
+
+TEST(WindowsFunctions, FailuresReturnZero) {
+  char16_t small[1];
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "abc", 3, small, 1), 0);  // buffer too small
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 3, nullptr, 0), 0);  // unsupported code page
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "abc", 0, nullptr, 0), 0);
+  EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, nullptr, -1, nullptr, 0), 0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"x", -2, nullptr, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "abc", 3, nullptr, 0), 3);  // no terminator counted
+}
+
+TEST(Gbk, EveryMappedCharacterRoundTrips) {
+  // Every two-byte sequence that decodes to a character encodes back to itself.
+  int mapped = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string wide = decode(pair, CP_GBK);
+      if (wide.size() != 1 || wide[0] == 0xFFFD) continue;
+      ++mapped;
+      ASSERT_EQ(encode(wide, CP_GBK), pair) << std::hex << lead << " " << trail;
+    }
+  }
+  EXPECT_GT(mapped, 21000);
+}
+
+TEST(Gbk, Utf8Helpers) {
+  EXPECT_EQ(gbkToUtf8(utf8ToGbk("极品 传家使用")), "极品 传家使用");
+  EXPECT_EQ(gbkToUtf8("\x9c\x5c"), "淺");
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// Runs the kestrune-cli binary as an operator would.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "eval/tail_table.h"
+
+namespace {
+
+struct Result {
+  int exitCode;
+  std::string out;
+};
+
+Result run(const std::string& args) {
+  const std::string command = std::string(KESTRUNE_CLI) + " " + args + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(CliQuery, PrintsTheThreeCaptionsPerTail) {
+  const Result r = run("query 8888 0001 1314 0520 1234");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out,
+            "￥ 16888 米\t极品\t传家使用\n"
+            "￥ 1000 米\t一般\t可弃可留\n"
+            "￥ 6908 米\t优秀\t长期使用\n"
+            "￥ 4708 米\t合格\t继续使用\n"
+            "￥ 7228 米\t优秀\t长期使用\n");
+}
+
+TEST(CliQuery, NoMatchKeepsThePreviousAdvice) {
+  EXPECT_EQ(run("query 520").out, "￥ 0 米\t\t\n");
+  EXPECT_EQ(run("query 0000 520 -1").out,
+            "￥ 3288 米\t合格\t继续使用\n￥ 0 米\t\t继续使用\n￥ 0 米\t\t继续使用\n");
+}
+
+TEST(CliQuery, RandomPricesCarryTheirThresholdGrade) {
+  const Result r = run("query --random 1 2 3");
+  EXPECT_EQ(r.exitCode, 0);
+  size_t lines = 0, pos = 0;
+  while ((pos = r.out.find('\n', pos)) != std::string::npos) ++lines, ++pos;
+  EXPECT_EQ(lines, 3u);
+  EXPECT_EQ(r.out.rfind("￥ ", 0), 0u);
+}
+
+TEST(CliUsage, ErrorsExitWithTwo) {
+  EXPECT_EQ(run("").exitCode, 2);
+  EXPECT_EQ(run("query").exitCode, 2);
+  EXPECT_EQ(run("query --bogus 8888").exitCode, 2);
+  EXPECT_EQ(run("frobnicate").exitCode, 2);
+  EXPECT_EQ(run("table extra").exitCode, 2);
+  const Result help = run("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("query [--random] TAIL..."), std::string::npos);
+  EXPECT_NE(help.out.find("table"), std::string::npos);
+}
+
+TEST(CliTable, WritesTheEmbeddedBytesUnchanged) {
+  const Result r = run("table");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.out == tailTableText());
+}
+
+}  // namespace
