@@ -114,6 +114,19 @@ TEST_F(AppearanceTest, MissingOrNonNumericColourRestoresBlackAndWritesZero) {
   EXPECT_NE(file.find(gbk("[价格颜色]\r\n价格颜色=0\r\n")), std::string::npos);
 }
 
+TEST_F(AppearanceTest, AFileThatCannotBeWrittenIsIgnoredSilently) {
+  // A prefix below a plain file: no folder, no INI file can ever be made there.
+  const std::string blocker = prefix.path().toStdString() + "/blocker";
+  std::ofstream(blocker) << "x";
+  setenv("KESTRUNE_PREFIX", (blocker + "/prefix").c_str(), 1);
+  open();
+  click("选择框_配置");
+  EXPECT_TRUE(remembered());
+  picker("颜色选择器_背景色").choose(RGB(7, 7, 7));
+  EXPECT_EQ(back(""), RGB(7, 7, 7));
+  EXPECT_TRUE(form().isOpen());
+}
+
 TEST_F(AppearanceTest, BackgroundReachesNumberBoxAndHeadlinesButNotThePanelsWhiteBoxes) {
   open();
   picker("颜色选择器_背景色").choose(RGB(9, 9, 9));

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QLabel>
+#include <QScreen>
 #include <QSlider>
 #include <QTimer>
 
@@ -163,6 +164,33 @@ TEST(Timers, IntervalsBelowTenMillisecondsRunAtTenAndZeroStops) {
   timer.setInterval(0);
   EXPECT_FALSE(qtimer->isActive());
   EXPECT_EQ(timer.interval(), 0);
+}
+
+}  // namespace
+}  // namespace gui
+
+namespace gui {
+namespace {
+
+// What the platform shows of the window right now, without a turn of the loop.
+QImage onScreen(QWidget* window) {
+  return QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
+}
+
+TEST(Writes, ShowOnScreenBeforeTheWriteReturns) {
+  auto form = showForm({windowSpec(), element("label", ControlKind::Label, {10, 10, 100, 40}),
+                        element("pic", ControlKind::PicBox, {10, 100, 200, 40}),
+                        element("inner", ControlKind::Label, {0, 0, 50, 40}, {}, "pic")});
+  ASSERT_NE(form, nullptr);
+  QWidget* w = widgetOf(*form, "");
+  QApplication::processEvents();
+  form->label("label").setBackColour(RGB(255, 0, 0));
+  EXPECT_EQ(onScreen(w).pixelColor(50, 30), QColor(255, 0, 0));
+  form->label("inner").setBackColour(RGB(0, 255, 0));
+  form->label("inner").setLeft(100);
+  const QImage shot = onScreen(w);
+  EXPECT_EQ(shot.pixelColor(130, 120), QColor(0, 255, 0));  // where it went
+  EXPECT_NE(shot.pixelColor(20, 120), QColor(0, 255, 0));   // where it was
 }
 
 }  // namespace
