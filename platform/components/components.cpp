@@ -1,0 +1,11 @@
+#include "platform/components/components.h"
+
+#include <mutex>
+
+void registerComponentFactories() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    registerRegExpFactory();
+    // One line per further component.
+  });
+}
