@@ -1,0 +1,4 @@
+// kestrune: the main window. Takes no arguments.
+#include "app/startup.h"
+
+int main(int, char** argv) { return runProgram(argv[0]); }

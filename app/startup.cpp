@@ -1,0 +1,51 @@
+#include "app/startup.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/program_state.h"
+#include "eval/tail_table.h"
+#include "platform/gui/runtime.h"
+#include "platform/text/gbk.h"
+#include "ui/main_window.h"
+
+namespace {
+
+// The current directory becomes the folder of the executable.
+void enterProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) std::filesystem::current_path(exe.parent_path(), error);
+}
+
+// Step 1 of the entry: what the GUI thread needs before anything else runs.
+void startRuntime() {
+  enterProgramFolder();
+  // COM start-up for the GUI thread goes here.
+}
+
+}  // namespace
+
+void onMainWindowCreated(MainWindow& window) {
+  // 1. Version notice: joins here with its own module.
+  // 2. The tail-number table.
+  loadTailTable();
+  // 3. Colour restore.
+  window.appearance().restore();
+}
+
+int runProgram(const char* programPath) {
+  gui::GuiRuntime runtime(programPath);
+  startRuntime();
+  initProgramState();
+  std::atexit(onProgramExit);
+  int result = 0;
+  {
+    std::unique_ptr<MainWindow> window = MainWindow::create();
+    if (!window) reportFatalError("载入启动窗口失败"_gbk);
+    window->form().onCreated([&w = *window] { onMainWindowCreated(w); });
+    window->form().show();
+    result = runtime.runMessageLoop();
+  }
+  return result;
+}

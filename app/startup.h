@@ -1,0 +1,11 @@
+// Start-up: the program entry's steps and the main window's created handler.
+#pragma once
+
+class MainWindow;
+
+// The created handler: version notice, table load, colour restore.
+void onMainWindowCreated(MainWindow& window);
+
+// The program entry: runtime start-up, program-wide state, exit clean-up,
+// the main window, the message loop. Returns 0 when the loop ends.
+int runProgram(const char* programPath);

@@ -1,0 +1,291 @@
+// Property reads and writes through the typed control handles.
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QSlider>
+
+#include "platform/gui/form_state.h"
+#include "platform/gui/qt_bridge.h"
+
+namespace gui {
+
+namespace {
+
+bool is(const Control* c, ControlKind kind) { return c && c->spec.kind == kind; }
+
+// A write shows at once: whatever the write made dirty (Qt marks it) is
+// painted before the write returns, instead of at the next turn of the loop.
+void paintNow(QWidget* widget) {
+  if (!widget || !widget->isVisible()) return;
+  QEvent request(QEvent::UpdateRequest);
+  QCoreApplication::sendEvent(widget->window(), &request);
+}
+
+void repaintNow(QWidget* widget) { paintNow(widget); }
+
+// Moves or resizes a control. Qt scrolls an opaque control's pixels and
+// paints only the strip that moved into view.
+void setGeometryNow(Control& c, const QRect& to) {
+  QWidget* w = c.widget;
+  if (w->geometry() == to) return;
+  w->setGeometry(to);
+  paintNow(w);
+}
+
+Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind> kinds) {
+  Control* c = form.state().find(name);
+  if (!c) return nullptr;
+  for (ControlKind k : kinds)
+    if (c->spec.kind == k) return c;
+  return nullptr;
+}
+
+}  // namespace
+
+// Puts a control's text and background colour into its palette.
+void applyColours(Control& c) {
+  QWidget* w = c.widget;
+  if (!w) return;
+  switch (c.spec.kind) {
+    case ControlKind::EditBox:
+      setRoleColour(*w, QPalette::Text, c.textColour);
+      setRoleColour(*w, QPalette::Base, c.backColour);
+      return;
+    case ControlKind::TransLabel:
+      setRoleColour(*w, QPalette::WindowText, c.textColour);
+      return;
+    case ControlKind::ColorPicker:
+    case ControlKind::SliderBar:
+    case ControlKind::Timer:
+      return;
+    default:
+      setRoleColour(*w, QPalette::WindowText, c.textColour);
+      setRoleColour(*w, QPalette::ButtonText, c.textColour);
+      // Check and radio marks are drawn in the Text role: they keep theirs.
+      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(*w, QPalette::Text, c.textColour);
+      setRoleColour(*w, QPalette::Window, c.backColour);
+      // Buttons paint their background in the Button role by default.
+      w->setBackgroundRole(QPalette::Window);
+      w->setForegroundRole(QPalette::WindowText);
+      w->setAutoFillBackground(true);
+      return;
+  }
+}
+
+Text ControlHandle::name() const { return control_ ? control_->spec.name : Text(); }
+ControlKind ControlHandle::kind() const {
+  return control_ ? control_->spec.kind : ControlKind::Label;
+}
+
+int32_t ControlHandle::left() const {
+  if (!control_) return 0;
+  return control_->widget ? control_->widget->x() : control_->spec.geometry.left;
+}
+int32_t ControlHandle::top() const {
+  if (!control_) return 0;
+  return control_->widget ? control_->widget->y() : control_->spec.geometry.top;
+}
+int32_t ControlHandle::width() const {
+  if (!control_) return 0;
+  return control_->widget ? control_->widget->width() : control_->spec.geometry.width;
+}
+int32_t ControlHandle::height() const {
+  if (!control_) return 0;
+  return control_->widget ? control_->widget->height() : control_->spec.geometry.height;
+}
+
+void ControlHandle::setLeft(int32_t left) const {
+  if (!control_) return;
+  if (!control_->widget) {
+    control_->spec.geometry.left = left;
+    return;
+  }
+  QRect g = control_->widget->geometry();
+  g.moveLeft(left);
+  setGeometryNow(*control_, g);
+}
+
+void ControlHandle::setWidth(int32_t width) const {
+  if (!control_) return;
+  if (width < 0) width = 0;
+  if (!control_->widget) {
+    control_->spec.geometry.width = width;
+    return;
+  }
+  if (control_->spec.kind == ControlKind::Window) {
+    control_->widget->resize(width, control_->widget->height());
+    paintNow(control_->widget);
+    return;
+  }
+  QRect g = control_->widget->geometry();
+  g.setWidth(width);
+  setGeometryNow(*control_, g);
+}
+
+bool ControlHandle::visible() const {
+  if (!control_ || !control_->widget) return false;
+  if (control_->spec.kind == ControlKind::Window) return control_->widget->isVisible();
+  return !control_->widget->isHidden();
+}
+
+void ControlHandle::setVisible(bool visible) const {
+  if (!control_ || !control_->widget) return;
+  control_->widget->setVisible(visible);
+  paintNow(control_->widget->window());
+}
+
+COLORREF ControlHandle::textColour() const { return control_ ? control_->textColour : 0; }
+
+void ControlHandle::setTextColour(COLORREF colour) const {
+  if (!control_) return;
+  control_->textColour = colour;
+  applyColours(*control_);
+  repaintNow(control_->widget);
+}
+
+COLORREF ControlHandle::backColour() const { return control_ ? control_->backColour : 0; }
+
+void ControlHandle::setBackColour(COLORREF colour) const {
+  if (!control_) return;
+  control_->backColour = colour;
+  applyColours(*control_);
+  repaintNow(control_->widget);
+}
+
+Text EditBox::text() const {
+  if (!is(control_, ControlKind::EditBox)) return {};
+  return static_cast<EditBoxWidget*>(control_->widget)->text();
+}
+
+void EditBox::setText(const Text& text) const {
+  if (!is(control_, ControlKind::EditBox)) return;
+  static_cast<EditBoxWidget*>(control_->widget)->setText(text);
+  repaintNow(control_->widget);
+}
+
+void EditBox::onKeyDown(KeyHandler handler) const {
+  if (control_) control_->onKeyDown = std::move(handler);
+}
+
+void EditBox::onContentChanged(Handler handler) const {
+  if (control_) control_->onChange = std::move(handler);
+}
+
+Text Label::caption() const {
+  if (!control_ || !control_->widget) return {};
+  return fromQtLines(static_cast<QLabel*>(control_->widget)->text());
+}
+
+void Label::setCaption(const Text& caption) const {
+  if (!control_ || !control_->widget) return;
+  static_cast<QLabel*>(control_->widget)->setText(toQtLines(caption));
+  repaintNow(control_->widget);
+}
+
+void Label::onDoubleClick(Handler handler) const {
+  if (control_) control_->onDoubleClick = std::move(handler);
+}
+
+bool CheckBox::checked() const {
+  if (!control_ || !control_->widget) return false;
+  return static_cast<QAbstractButton*>(control_->widget)->isChecked();
+}
+
+void CheckBox::setChecked(bool checked) const {
+  if (!control_ || !control_->widget) return;
+  static_cast<QAbstractButton*>(control_->widget)->setChecked(checked);
+  repaintNow(control_->widget);
+}
+
+void CheckBox::onClick(Handler handler) const {
+  if (control_) control_->onClick = std::move(handler);
+}
+
+int32_t SliderBar::position() const {
+  if (!is(control_, ControlKind::SliderBar)) return 0;
+  return static_cast<QSlider*>(control_->widget)->value();
+}
+
+void SliderBar::setPosition(int32_t position) const {
+  if (!is(control_, ControlKind::SliderBar)) return;
+  auto* slider = static_cast<QSlider*>(control_->widget);
+  QSignalBlocker quiet(slider);
+  slider->setValue(position);
+  repaintNow(slider);
+}
+
+void SliderBar::onPositionChanged(Handler handler) const {
+  if (control_) control_->onChange = std::move(handler);
+}
+
+COLORREF ColorPicker::colour() const {
+  if (!is(control_, ControlKind::ColorPicker)) return 0;
+  return static_cast<ColorPickerButton*>(control_->widget)->colour();
+}
+
+void ColorPicker::setColour(COLORREF colour) const {
+  if (!is(control_, ControlKind::ColorPicker)) return;
+  static_cast<ColorPickerButton*>(control_->widget)->setColour(colour);
+  repaintNow(control_->widget);
+}
+
+void ColorPicker::choose(COLORREF colour) const {
+  if (!is(control_, ControlKind::ColorPicker)) return;
+  setColour(colour);
+  if (control_->onChange) {
+    Handler handler = control_->onChange;
+    handler();
+  }
+}
+
+void ColorPicker::onColourChanged(Handler handler) const {
+  if (control_) control_->onChange = std::move(handler);
+}
+
+int32_t Timer::interval() const { return is(control_, ControlKind::Timer) ? control_->interval : 0; }
+
+void Timer::setInterval(int32_t milliseconds) const {
+  if (!is(control_, ControlKind::Timer)) return;
+  control_->interval = std::max(0, milliseconds);
+  if (control_->interval == 0) control_->timer->stop();
+  else control_->timer->start(std::max(10, control_->interval));
+}
+
+void Timer::onTick(Handler handler) const {
+  if (control_) control_->onTick = std::move(handler);
+}
+
+void Timer::tick() const {
+  if (control_ && control_->onTick) {
+    Handler handler = control_->onTick;
+    handler();
+  }
+}
+
+ControlHandle Form::window() { return ControlHandle(state_->controls.front().get()); }
+ControlHandle Form::control(const Text& name) { return ControlHandle(state_->find(name)); }
+EditBox Form::editBox(const Text& name) {
+  return EditBox(lookup(*this, name, {ControlKind::EditBox}));
+}
+Label Form::label(const Text& name) {
+  return Label(lookup(*this, name, {ControlKind::Label, ControlKind::TransLabel}));
+}
+CheckBox Form::checkBox(const Text& name) {
+  return CheckBox(lookup(*this, name, {ControlKind::CheckBox}));
+}
+RadioBox Form::radioBox(const Text& name) {
+  return RadioBox(lookup(*this, name, {ControlKind::RadioBox}));
+}
+SliderBar Form::sliderBar(const Text& name) {
+  return SliderBar(lookup(*this, name, {ControlKind::SliderBar}));
+}
+ColorPicker Form::colorPicker(const Text& name) {
+  return ColorPicker(lookup(*this, name, {ControlKind::ColorPicker}));
+}
+Timer Form::timer(const Text& name) { return Timer(lookup(*this, name, {ControlKind::Timer})); }
+Container Form::container(const Text& name) {
+  return Container(lookup(*this, name, {ControlKind::PicBox, ControlKind::GroupBox}));
+}
+
+}  // namespace gui

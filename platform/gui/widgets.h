@@ -1,0 +1,96 @@
+// The Qt widgets behind the control kinds whose behaviour differs from the
+// stock Qt widget: the window, the edit box, the radio box, the colour picker.
+#pragma once
+
+#include <QCheckBox>
+#include <QPoint>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QWidget>
+
+#include "platform/gui/colorref.h"
+#include "platform/gui/layout.h"
+#include "platform/text/text.h"
+
+namespace gui {
+
+// Frameless top-level window: moved by dragging its own background, closed
+// by Esc.
+class WindowWidget : public QWidget {
+ public:
+  explicit WindowWidget(const Style& style);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  Style style_;
+  bool dragging_ = false;
+  QPoint dragOffset_;
+};
+
+// A Windows edit box: CR LF line breaks, a maximum length in characters
+// where a line break counts two, the short-integer input mode, centred text,
+// selection hidden while unfocused, framed or not.
+class EditBoxWidget : public QTextEdit {
+ public:
+  EditBoxWidget(const ElementSpec& spec, QWidget* parent);
+  Text text() const;
+  void setText(const Text& text);
+  // Characters as the Windows edit box counts them (line break = 2).
+  int32_t windowsLength() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
+ private:
+  int32_t room() const;  // characters that may still be added
+  void normaliseShortInteger();
+  void setSelectionVisible(bool visible);
+
+  Style style_;
+};
+
+// A check box that answers clicks anywhere in its rectangle, as a Windows
+// check box does.
+class CheckBoxWidget : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+// A radio box without automatic exclusivity; clicking a checked one keeps
+// it checked (and still emits clicked).
+class RadioBoxWidget : public QRadioButton {
+ public:
+  using QRadioButton::QRadioButton;
+
+ protected:
+  void nextCheckState() override;
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
+// A button that shows its current colour.
+class ColorPickerButton : public QPushButton {
+ public:
+  ColorPickerButton(COLORREF colour, QWidget* parent);
+  COLORREF colour() const { return colour_; }
+  void setColour(COLORREF colour);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  COLORREF colour_;
+};
+
+}  // namespace gui

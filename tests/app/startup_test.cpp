@@ -1,0 +1,113 @@
+// The created handler, and the real program started twice on one INI prefix.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/program_state.h"
+#include "app/startup.h"
+#include "eval/tail_table.h"
+#include "platform/gui/form_state.h"
+#include "platform/text/gbk.h"
+#include "ui/main_window.h"
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(prefix.isValid());
+    setenv("KESTRUNE_PREFIX", prefix.path().toUtf8().constData(), 1);
+    initProgramState();
+  }
+  void TearDown() override { unsetenv("KESTRUNE_PREFIX"); }
+
+  std::unique_ptr<MainWindow> startWindow() {
+    std::unique_ptr<MainWindow> window = MainWindow::create();
+    if (!window) return nullptr;
+    window->form().onCreated([&w = *window] { onMainWindowCreated(w); });
+    window->form().show();
+    return window;
+  }
+  std::string iniBytes() const {
+    std::ifstream in(prefix.path().toStdString() + "/drive_c/Windows/Kestrune.ini", std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  // Runs the program until it has written its screenshot and closed.
+  QImage runProgram() {
+    const QString shot = prefix.path() + "/shot.png";
+    QFile::remove(shot);
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("KESTRUNE_PREFIX", prefix.path());
+    env.insert("KESTRUNE_SCREENSHOT", shot);
+    env.insert("KESTRUNE_SCREENSHOT_DELAY_MS", "200");
+    env.insert("KESTRUNE_SCREENSHOT_QUIT", "1");
+    program.setProcessEnvironment(env);
+    program.start(KESTRUNE_BINARY, {});
+    EXPECT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    return QImage(shot);
+  }
+
+  QTemporaryDir prefix;
+};
+
+TEST_F(StartupTest, CreatedHandlerLoadsTheTableAndRestoresColours) {
+  std::unique_ptr<MainWindow> window = startWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(TailTable.size(), 10000u);
+  // Nothing remembered: built-in colours, no file written.
+  EXPECT_EQ(window->form().window().backColour(), 0x00FF8800u);
+  EXPECT_EQ(iniBytes(), "");
+  // The picture boxes of the headlines got the background colour.
+  EXPECT_EQ(window->form().container("图片框_标题1"_gbk).backColour(), 0x00FF8800u);
+}
+
+TEST_F(StartupTest, RealProgramStartedTwiceShowsTheRememberedColours) {
+  {
+    // An operator's session: remember the colours, then pick a background
+    // and a price colour.
+    std::unique_ptr<MainWindow> window = startWindow();
+    ASSERT_NE(window, nullptr);
+    QTest::mouseClick(gui::widgetOf(window->form(), "选择框_配置"_gbk), Qt::LeftButton);
+    window->form().colorPicker("颜色选择器_背景色"_gbk).choose(RGB(128, 0, 128));
+    window->form().colorPicker("颜色选择器_字体颜色"_gbk).choose(RGB(0, 255, 0));
+  }
+  const std::string remembered = iniBytes();
+  ASSERT_NE(remembered.find("8388736"), std::string::npos);  // RGB(128, 0, 128)
+
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE(run);
+    const QImage shot = runProgram();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.size(), QSize(888, 888));
+    EXPECT_EQ(shot.pixelColor(5, 5), QColor(128, 0, 128));      // top bar
+    EXPECT_EQ(shot.pixelColor(400, 850), QColor(128, 0, 128));  // bottom bar
+    int green = 0;  // "软件使用说明" and the other texts in the text colour
+    for (int y = 648; y < 820; ++y)
+      for (int x = 552; x < 824; ++x) green += shot.pixelColor(x, y) == QColor(0, 255, 0);
+    EXPECT_GT(green, 100);
+    EXPECT_EQ(iniBytes(), remembered);
+  }
+}
+
+TEST_F(StartupTest, RealProgramWithoutAnIniFileShowsTheBuiltInColoursAndWritesNothing) {
+  const QImage shot = runProgram();
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_EQ(shot.pixelColor(5, 5), QColor(0, 136, 255));
+  EXPECT_FALSE(QFile::exists(prefix.path() + "/drive_c/Windows/Kestrune.ini"));
+}
+
+}  // namespace

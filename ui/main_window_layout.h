@@ -1,0 +1,14 @@
+// The main window's layout: the window and its 54 controls, in creation
+// order (later controls lie above earlier ones).
+#pragma once
+
+#include "platform/gui/layout.h"
+
+// Colours of the layout.
+inline constexpr COLORREF Blue = RGB(0, 136, 255);     // 0x00FF8800
+inline constexpr COLORREF White = RGB(255, 255, 255);  // 0x00FFFFFF
+inline constexpr COLORREF Red = RGB(255, 0, 0);        // 0x000000FF
+inline constexpr COLORREF Yellow = RGB(255, 255, 0);   // 0x0000FFFF
+inline constexpr COLORREF Black = 0;
+
+const gui::Layout& mainWindowLayout();
