@@ -5,6 +5,8 @@
 
 #include "app/program_state.h"
 #include "eval/tail_table.h"
+#include "platform/com/class_registry.h"
+#include "platform/components/components.h"
 #include "platform/gui/runtime.h"
 #include "platform/text/gbk.h"
 #include "ui/main_window.h"
@@ -18,13 +20,16 @@ void enterProgramFolder() {
   if (!error) std::filesystem::current_path(exe.parent_path(), error);
 }
 
-// Step 1 of the entry: what the GUI thread needs before anything else runs.
+}  // namespace
+
 void startRuntime() {
   enterProgramFolder();
-  // COM start-up for the GUI thread goes here.
+  // OLE for the GUI thread, and the automation components it can create.
+  OleInitialize(nullptr);
+  registerComponentFactories();
 }
 
-}  // namespace
+void stopRuntime() { OleUninitialize(); }
 
 void onMainWindowCreated(MainWindow& window) {
   // 1. Version notice: joins here with its own module.
@@ -47,5 +52,6 @@ int runProgram(const char* programPath) {
     window->form().show();
     result = runtime.runMessageLoop();
   }
+  stopRuntime();
   return result;
 }

@@ -3,6 +3,12 @@
 
 class MainWindow;
 
+// Step 1 of the entry, what the GUI thread needs before anything else runs:
+// the executable's folder as current directory, OLE for this thread and the
+// automation components. stopRuntime undoes the OLE start-up.
+void startRuntime();
+void stopRuntime();
+
 // The created handler: version notice, table load, colour restore.
 void onMainWindowCreated(MainWindow& window);
 

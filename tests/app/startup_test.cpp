@@ -8,11 +8,14 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/program_state.h"
 #include "app/startup.h"
+#include "platform/com/class_registry.h"
+#include "script/com_object.h"
 #include "eval/tail_table.h"
 #include "platform/gui/form_state.h"
 #include "platform/text/gbk.h"
@@ -63,6 +66,21 @@ class StartupTest : public ::testing::Test {
 
   QTemporaryDir prefix;
 };
+
+TEST(RuntimeStartUp, InitialisesComForTheGuiThreadAndEntersTheProgramFolder) {
+  ASSERT_EQ(comInitializeCount(), 0);
+  ComObject regExp;
+  EXPECT_FALSE(regExp.createObject("VBScript.RegExp"));  // COM not initialised yet
+  startRuntime();
+  EXPECT_EQ(comInitializeCount(), 1);
+  EXPECT_TRUE(regExp.createObject("VBScript.RegExp"));
+  EXPECT_TRUE(regExp.setProperty("Pattern", Text("a+")));
+  regExp.clear();
+  EXPECT_EQ(std::filesystem::current_path(),
+            std::filesystem::read_symlink("/proc/self/exe").parent_path());
+  stopRuntime();
+  EXPECT_EQ(comInitializeCount(), 0);
+}
 
 TEST_F(StartupTest, CreatedHandlerLoadsTheTableAndRestoresColours) {
   std::unique_ptr<MainWindow> window = startWindow();

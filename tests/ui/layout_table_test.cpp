@@ -150,12 +150,16 @@ TEST_F(MainWindowTest, BuiltWindowMatchesTheTableControlByControl) {
         row.kind == K::Window ? form().window() : form().control(utf8ToGbk(row.name));
     ASSERT_TRUE(c.valid());
     EXPECT_EQ(c.kind(), row.kind);
-    if (row.kind != K::Window)
+    if (row.kind != K::Window) {
       EXPECT_EQ((gui::Geometry{c.left(), c.top(), c.width(), c.height()}),
                 (gui::Geometry{row.left, row.top, row.width, row.height}));
-    if (row.kind == K::Label || row.kind == K::TransLabel)
+    }
+    if (row.kind == K::Label || row.kind == K::TransLabel) {
       EXPECT_EQ(caption(row.name), row.caption);
-    if (row.kind == K::EditBox) EXPECT_EQ(text(row.name), row.caption);
+    }
+    if (row.kind == K::EditBox) {
+      EXPECT_EQ(text(row.name), row.caption);
+    }
   }
   EXPECT_EQ(form().window().width(), 888);
   EXPECT_EQ(form().window().height(), 888);
