@@ -138,7 +138,8 @@ void ControlHandle::setVisible(bool visible) const {
 COLORREF ControlHandle::textColour() const { return control_ ? control_->textColour : 0; }
 
 void ControlHandle::setTextColour(COLORREF colour) const {
-  if (!control_) return;
+  // Writing the colour a control already has changes nothing on screen.
+  if (!control_ || control_->textColour == colour) return;
   control_->textColour = colour;
   applyColours(*control_);
   repaintNow(control_->widget);
@@ -147,7 +148,7 @@ void ControlHandle::setTextColour(COLORREF colour) const {
 COLORREF ControlHandle::backColour() const { return control_ ? control_->backColour : 0; }
 
 void ControlHandle::setBackColour(COLORREF colour) const {
-  if (!control_) return;
+  if (!control_ || control_->backColour == colour) return;
   control_->backColour = colour;
   applyColours(*control_);
   repaintNow(control_->widget);
