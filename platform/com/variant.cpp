@@ -15,6 +15,17 @@ bool isSupportedVariantType(VARTYPE base) {
   }
 }
 
+bool isArrayElementType(VARTYPE base) {
+  switch (base) {
+    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_DATE: case VT_BSTR:
+    case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
+    case VT_UI1:
+      return true;
+    default:
+      return false;
+  }
+}
+
 namespace {
 
 // Valid type tags of a VARIANT: a base type, VT_ARRAY of an element type,
@@ -23,16 +34,7 @@ bool isValidTag(VARTYPE vt) {
   if (vt & ~(VT_ARRAY | VT_BYREF | VT_TYPEMASK)) return false;
   VARTYPE base = vt & VT_TYPEMASK;
   bool byRef = vt & VT_BYREF;
-  if (vt & VT_ARRAY) {
-    switch (base) {
-      case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_DATE: case VT_BSTR:
-      case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
-      case VT_UI1:
-        return true;
-      default:
-        return false;
-    }
-  }
+  if (vt & VT_ARRAY) return isArrayElementType(base);
   if (byRef) return base == VT_VARIANT || (isSupportedVariantType(base) && base != VT_EMPTY && base != VT_NULL);
   return isSupportedVariantType(base);
 }

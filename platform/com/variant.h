@@ -174,6 +174,8 @@ HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID lcid, USHORT
 
 // True for the types a VARIANT may hold by value here (before VT_ARRAY/VT_BYREF).
 bool isSupportedVariantType(VARTYPE base);
+// Element types a one-dimensional SAFEARRAY in a VARIANT may hold.
+bool isArrayElementType(VARTYPE base);
 
 // Small helpers for building values (the VARIANT owns what it is given).
 VARIANT variantFromInt(int32_t value);

@@ -466,16 +466,8 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
 
 bool isConvertibleTarget(VARTYPE vt) {
   if (vt & VT_BYREF) return false;
-  if (vt & VT_ARRAY) {  // an array of the same type (copied), or bytes from text
-    switch (vt & VT_TYPEMASK) {
-      case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_DATE: case VT_BSTR:
-      case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
-      case VT_UI1:
-        return true;
-      default:
-        return false;
-    }
-  }
+  // An array of the same type (copied), or bytes from text.
+  if (vt & VT_ARRAY) return isArrayElementType(vt & VT_TYPEMASK);
   return isSupportedVariantType(vt) && vt != VT_RECORD;
 }
 
