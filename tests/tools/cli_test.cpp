@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -43,12 +44,25 @@ TEST(CliQuery, NoMatchKeepsThePreviousAdvice) {
 }
 
 TEST(CliQuery, RandomPricesCarryTheirThresholdGrade) {
-  const Result r = run("query --random 1 2 3");
+  const Result r = run("query --random 1 2 3 4 5 6 7 8");
   EXPECT_EQ(r.exitCode, 0);
-  size_t lines = 0, pos = 0;
-  while ((pos = r.out.find('\n', pos)) != std::string::npos) ++lines, ++pos;
-  EXPECT_EQ(lines, 3u);
-  EXPECT_EQ(r.out.rfind("￥ ", 0), 0u);
+  std::istringstream lines(r.out);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    int price = 0;
+    char grade[32] = {}, advice[32] = {};
+    ASSERT_EQ(std::sscanf(line.c_str(), "￥ %d 米\t%31[^\t]\t%31s", &price, grade, advice), 3) << line;
+    EXPECT_GE(price, 1000) << line;
+    EXPECT_LE(price, 16888) << line;
+    const std::string expected = price < 2000    ? "一般\t可弃可留"
+                                 : price < 5000  ? "合格\t继续使用"
+                                 : price < 10000 ? "优秀\t长期使用"
+                                                 : "极品\t传家使用";
+    EXPECT_EQ(std::string(grade) + "\t" + advice, expected) << line;
+  }
+  EXPECT_EQ(count, 8);
 }
 
 TEST(CliUsage, ErrorsExitWithTwo) {
