@@ -142,14 +142,18 @@ void decodeUtf8(std::string_view in, std::u16string& out) {
   }
 }
 
-void encodeGbk(std::u16string_view in, std::string& out) {
+// `fallback` stands for every unit GBK cannot hold; `usedFallback` (may be
+// null) is set when that happened.
+void encodeGbk(std::u16string_view in, std::string& out, char fallback = '?',
+               bool* usedFallback = nullptr) {
   const auto& t = gbk();
   for (char16_t u : in) {
     uint16_t code = u == 0 ? 0 : t.encode[u];
     if (u == 0) {
       out.push_back('\0');
     } else if (code == 0) {
-      out.push_back('?');
+      out.push_back(fallback);
+      if (usedFallback) *usedFallback = true;
     } else if (code < 0x100) {
       out.push_back(static_cast<char>(code));
     } else {
@@ -242,8 +246,17 @@ int WideCharToMultiByte(uint32_t codePage, uint32_t flags, const char16_t* wideC
   } else {
     len = static_cast<size_t>(cchWideChar);
   }
-  std::string bytes = utf16ToMultiByte(std::u16string_view(wideChar, len), codePage);
-  if (usedDefaultChar) *usedDefaultChar = 0;
+  const std::u16string_view units(wideChar, len);
+  std::string bytes;
+  if (resolve(codePage) == CP_UTF8) {
+    // As on Windows: UTF-8 has no default character, so asking for one is an error.
+    if (defaultChar || usedDefaultChar) return 0;
+    encodeUtf8(units, bytes);
+  } else {
+    bool used = false;
+    encodeGbk(units, bytes, defaultChar ? defaultChar[0] : '?', &used);
+    if (usedDefaultChar) *usedDefaultChar = used ? 1 : 0;
+  }
   if (cbMultiByte == 0) return static_cast<int>(bytes.size());
   if (bytes.size() > static_cast<size_t>(cbMultiByte)) return 0;
   std::memcpy(multiByte, bytes.data(), bytes.size());

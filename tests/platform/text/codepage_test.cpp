@@ -60,6 +60,22 @@ TEST(WindowsFunctions, TwoCallPatternAndTerminator) {
   EXPECT_STREQ(out, text);
 }
 
+TEST(WindowsFunctions, DefaultCharacterTowardsGbkIsReported) {
+  char out[8] = {};
+  int used = -1;
+  ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, u"a\U0001F600", -1, out, 8, nullptr, &used), 4);
+  EXPECT_STREQ(out, "a??");
+  EXPECT_EQ(used, 1);
+  ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, u"a\xD800", -1, out, 8, "*", &used), 3);
+  EXPECT_STREQ(out, "a*");
+  EXPECT_EQ(used, 1);
+  ASSERT_EQ(WideCharToMultiByte(CP_GBK, 0, u"中", -1, out, 8, nullptr, &used), 3);
+  EXPECT_EQ(used, 0);
+  // UTF-8 has no default character: asking for one fails.
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"x", -1, nullptr, 0, nullptr, &used), 0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, u"x", -1, nullptr, 0, "?", nullptr), 0);
+}
+
 TEST(WindowsFunctions, FailuresReturnZero) {
   char16_t small[1];
   EXPECT_EQ(MultiByteToWideChar(CP_GBK, 0, "abc", 3, small, 1), 0);  // buffer too small
