@@ -213,6 +213,8 @@ int32_t JsonDocument::getValues(std::vector<Text>& values, const Text& path, boo
   const Text e = expressionFor(path);
   engine.callMethod("Eval", "var str_all = new Array()");
   engine.callMethod("Eval", "get__nodeValue(" + e + ", " + (recursive ? "true" : "false") + ")");
+  // The joined values get their backslashes back like every other text that
+  // leaves the engine: U+2400 has no GBK form and would come out as "?".
   const Text joined = engine.callMethodText(
       "Eval", "str_all.join('" + VALUE_SEPARATOR + "')" + kRestoreBackslashes);
   return splitInto(values, joined, VALUE_SEPARATOR);
