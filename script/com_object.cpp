@@ -255,7 +255,7 @@ int32_t ComObject::invokeMember(InvokeKind kind, std::string_view name, std::spa
   // Member id, Invoke flags and parameter descriptions.
   MEMBERID member;
   WORD flags;
-  std::vector<ELEMDESC> variableParam;
+  ELEMDESC variableParam{};  // the one parameter of a variable's put
   const ELEMDESC* params = nullptr;
   int paramCount = 0;
   bool varArgList = false;
@@ -270,8 +270,8 @@ int32_t ComObject::invokeMember(InvokeKind kind, std::string_view name, std::spa
     const VARDESC& v = *call.bound.lpvardesc;
     member = v.memid;
     if (kind == InvokeKind::Put) {
-      variableParam.push_back(v.elemdescVar);
-      params = variableParam.data();
+      variableParam = v.elemdescVar;
+      params = &variableParam;
       paramCount = 1;
       flags = isObjectOrArray(v.elemdescVar.tdesc) ? DISPATCH_PROPERTYPUTREF : DISPATCH_PROPERTYPUT;
     } else {

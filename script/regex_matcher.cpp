@@ -45,9 +45,7 @@ bool RegexMatcher::search(const Text& pattern, const Text& subject, bool caseSen
   regExp_.setProperty("Global", byVar(global));
   regExp_.setProperty("Pattern", useQuoteMarker ? replaceText(pattern, quoteMarker(), "\"") : pattern);
   subject_.assign(subject);
-  ComObject found = regExp_.callMethodObject("Execute", subject_);
-  matches_.clear();
-  matches_ = std::move(found);
+  matches_ = regExp_.callMethodObject("Execute", subject_);
   return !matches_.isEmpty();
 }
 
