@@ -1,6 +1,7 @@
 #include "platform/gui/widgets.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -127,20 +128,45 @@ void EditBoxWidget::keyPressEvent(QKeyEvent* event) {
   }
   if (isPrintable(*event)) {
     const QString t = event->text();
-    if (style_.inputMode == InputMode::ShortInteger) {
-      for (QChar c : t) {
-        if (c != QLatin1Char('-') && (c < QLatin1Char('0') || c > QLatin1Char('9'))) {
-          event->accept();  // refused
-          return;
-        }
-      }
-    }
-    if (windowsLengthOf(t) > room()) {
-      event->accept();  // refused: the box is full
+    if (!std::all_of(t.begin(), t.end(), [this](QChar c) { return acceptsTyped(c); }) ||
+        windowsLengthOf(t) > room()) {
+      event->accept();  // refused: not allowed here, or the box is full
       return;
     }
   }
   QTextEdit::keyPressEvent(event);
+}
+
+bool EditBoxWidget::acceptsTyped(QChar c) const {
+  if (style_.inputMode != InputMode::ShortInteger) return true;
+  return c == QLatin1Char('-') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
+QString EditBoxWidget::fitting(QString text) const {
+  int32_t left = room();
+  int n = 0;
+  for (; n < text.size(); ++n) {
+    const int32_t cost = text.at(n) == QLatin1Char('\n') ? 2 : 1;
+    if (cost > left) break;
+    left -= cost;
+  }
+  text.truncate(n);
+  return text;
+}
+
+void EditBoxWidget::inputMethodEvent(QInputMethodEvent* event) {
+  QString typed;
+  for (QChar c : event->commitString())
+    if (acceptsTyped(c)) typed += c;
+  typed = fitting(typed);
+  if (typed == event->commitString()) {
+    QTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent kept(event->preeditString(), event->attributes());
+  kept.setCommitString(typed, event->replacementStart(), event->replacementLength());
+  QTextEdit::inputMethodEvent(&kept);
+  event->accept();
 }
 
 void EditBoxWidget::insertFromMimeData(const QMimeData* source) {
@@ -153,14 +179,7 @@ void EditBoxWidget::insertFromMimeData(const QMimeData* source) {
     if (cut >= 0) t.truncate(cut);
   }
   // Keep as much of the pasted text as fits.
-  int32_t left = room();
-  int n = 0;
-  for (; n < t.size(); ++n) {
-    const int32_t cost = t.at(n) == QLatin1Char('\n') ? 2 : 1;
-    if (cost > left) break;
-    left -= cost;
-  }
-  t.truncate(n);
+  t = fitting(t);
   if (!t.isEmpty()) textCursor().insertText(t);
 }
 

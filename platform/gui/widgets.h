@@ -49,9 +49,15 @@ class EditBoxWidget : public QTextEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+  // Text an input method commits is typed text: filtered and limited as keys are.
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   int32_t room() const;  // characters that may still be added
+  // The longest start of `text` that fits into the room left.
+  QString fitting(QString text) const;
+  // Whether the input mode lets a typed character in.
+  bool acceptsTyped(QChar c) const;
   void normaliseShortInteger();
   void setSelectionVisible(bool visible);
 

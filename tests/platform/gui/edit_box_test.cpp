@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTextEdit>
 
 #include "platform/gui/qt_bridge.h"
@@ -182,6 +183,22 @@ TEST_F(EditBoxTest, SelectionIsHiddenWhileUnfocused) {
   EXPECT_NE(widget->palette().color(QPalette::Highlight).alpha(), 0);
   leaveBox();
   EXPECT_EQ(widget->palette().color(QPalette::Highlight).alpha(), 0);
+}
+
+TEST_F(EditBoxTest, InputMethodTextIsFilteredAndLimitedLikeTypedKeys) {
+  auto commit = [&](const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+  };
+  build(numberBox);
+  commit(QStringLiteral("1a２-"));  // a full-width digit is no digit here
+  EXPECT_EQ(edit.text(), "1-");
+  commit(QStringLiteral("2345"));
+  EXPECT_EQ(edit.text(), "1-23");
+  build({.maxLength = 2});
+  commit(QStringLiteral("十万元"));
+  EXPECT_EQ(edit.text(), "十万"_gbk);
 }
 
 TEST_F(EditBoxTest, GbkTextCrossesTheApi) {
