@@ -49,8 +49,7 @@ void applyColours(Control& c) {
   if (!w) return;
   switch (c.spec.kind) {
     case ControlKind::EditBox:
-      setRoleColour(*w, QPalette::Text, c.textColour);
-      setRoleColour(*w, QPalette::Base, c.backColour);
+      static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
       return;
     case ControlKind::TransLabel:
       setRoleColour(*w, QPalette::WindowText, c.textColour);

@@ -106,6 +106,13 @@ void EditBoxWidget::setText(const Text& text) {
 
 int32_t EditBoxWidget::windowsLength() const { return windowsLengthOf(toPlainText()); }
 
+void EditBoxWidget::setColours(COLORREF text, COLORREF back) {
+  setRoleColour(*this, QPalette::Text, text);
+  setRoleColour(*this, QPalette::Base, back);
+  // A hidden selection draws its text in the text colour: follow the new one.
+  if (style_.hideSelection && !hasFocus()) setSelectionVisible(false);
+}
+
 int32_t EditBoxWidget::room() const {
   if (style_.maxLength <= 0) return INT32_MAX;
   const int32_t selected = windowsLengthOf(textCursor().selectedText().replace(

@@ -43,6 +43,8 @@ class EditBoxWidget : public QTextEdit {
   void setText(const Text& text);
   // Characters as the Windows edit box counts them (line break = 2).
   int32_t windowsLength() const;
+  // Text and background colour; the system default for COLORREF 0xFF000000.
+  void setColours(COLORREF text, COLORREF back);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

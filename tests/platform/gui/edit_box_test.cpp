@@ -185,6 +185,26 @@ TEST_F(EditBoxTest, SelectionIsHiddenWhileUnfocused) {
   EXPECT_EQ(widget->palette().color(QPalette::Highlight).alpha(), 0);
 }
 
+TEST_F(EditBoxTest, AHiddenSelectionIsDrawnInTheCurrentTextColour) {
+  build(numberBox);
+  edit.setBackColour(RGB(0, 0, 0));
+  edit.setTextColour(RGB(0, 255, 0));
+  QTest::keyClicks(widget, "88");
+  QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+  leaveBox();
+  edit.setTextColour(RGB(255, 0, 0));  // unfocused, with the selection still there
+  const QImage shot = static_cast<QTextEdit*>(widget)->viewport()->grab().toImage();
+  int red = 0, green = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 60;
+      green += c.green() > 200 && c.red() < 60;
+    }
+  EXPECT_GT(red, 0);
+  EXPECT_EQ(green, 0);
+}
+
 TEST_F(EditBoxTest, InputMethodTextIsFilteredAndLimitedLikeTypedKeys) {
   auto commit = [&](const QString& text) {
     QInputMethodEvent event;
