@@ -50,14 +50,6 @@ void WindowWidget::mouseReleaseEvent(QMouseEvent* event) {
   QWidget::mouseReleaseEvent(event);
 }
 
-void WindowWidget::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && style_.escCloses) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
-}
-
 namespace {
 
 int32_t windowsLengthOf(const QString& text) {

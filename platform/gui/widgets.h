@@ -15,8 +15,8 @@
 
 namespace gui {
 
-// Frameless top-level window: moved by dragging its own background, closed
-// by Esc.
+// Frameless top-level window, moved by dragging its own background. (Esc is
+// the form's event filter's: it closes the window from any control.)
 class WindowWidget : public QWidget {
  public:
   explicit WindowWidget(const Style& style);
@@ -25,7 +25,6 @@ class WindowWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   Style style_;
