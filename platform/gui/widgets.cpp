@@ -189,6 +189,12 @@ void EditBoxWidget::focusInEvent(QFocusEvent* event) {
 
 void EditBoxWidget::focusOutEvent(QFocusEvent* event) {
   QTextEdit::focusOutEvent(event);
+  // The box's own context menu leaves the focus with the box, as on Windows:
+  // only Qt moves it to the menu for a while.
+  if (event->reason() == Qt::PopupFocusReason) {
+    const QWidget* popup = QApplication::activePopupWidget();
+    if (popup && (popup->parentWidget() == this || popup->parentWidget() == viewport())) return;
+  }
   if (style_.hideSelection) setSelectionVisible(false);
   if (style_.inputMode == InputMode::ShortInteger) normaliseShortInteger();
 }

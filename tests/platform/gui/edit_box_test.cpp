@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QTextEdit>
 
@@ -103,6 +104,21 @@ TEST_F(EditBoxTest, LosingTheFocusRewritesTheClampedValue) {
     leaveBox();
     EXPECT_EQ(edit.text(), c.after) << c.typed;
   }
+}
+
+TEST_F(EditBoxTest, TheBoxsOwnContextMenuDoesNotTakeItsFocus) {
+  build(numberBox);
+  QTest::keyClicks(widget, "0520");
+  QWidget* viewport = static_cast<QTextEdit*>(widget)->viewport();
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(viewport, &request);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(edit.text(), "0520");  // still the box's: nothing rewritten
+  menu->close();
+  QApplication::processEvents();
+  leaveBox();
+  EXPECT_EQ(edit.text(), "520");
 }
 
 TEST_F(EditBoxTest, FocusRewriteClampsToSixteenBitsAndReplacesOnlyWhenDifferent) {
