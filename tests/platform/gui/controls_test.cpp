@@ -166,12 +166,6 @@ TEST(Timers, IntervalsBelowTenMillisecondsRunAtTenAndZeroStops) {
   EXPECT_EQ(timer.interval(), 0);
 }
 
-}  // namespace
-}  // namespace gui
-
-namespace gui {
-namespace {
-
 // What the platform shows of the window right now, without a turn of the loop.
 QImage onScreen(QWidget* window) {
   return QGuiApplication::primaryScreen()->grabWindow(window->winId()).toImage();
