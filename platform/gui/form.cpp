@@ -165,7 +165,6 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
       Control* parent = spec.parent.empty() ? state->controls.front().get() : state->find(spec.parent);
       if (spec.kind == ControlKind::Timer) {
         c->timer = new QTimer(state->window.get());
-        c->interval = spec.style.interval;
       } else {
         c->widget = makeWidget(*c, parent->widget);
         const Geometry& g = spec.geometry;
@@ -186,7 +185,7 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     state->controls.push_back(std::move(c));
   }
   for (auto& c : state->controls)
-    if (c->timer && c->interval > 0) c->timer->start(std::max(10, c->interval));
+    if (c->timer) Timer(c.get()).setInterval(c->spec.style.interval);
   return std::unique_ptr<Form>(new Form(std::move(state)));
 }
 
