@@ -27,15 +27,12 @@ Text readKey(const Text& key) {
   return Text(buffer.data(), n);
 }
 
-constexpr ColourSlot AllSlots[] = {ColourSlot::Background, ColourSlot::Text,
-                                   ColourSlot::Special,    ColourSlot::Marquee,
-                                   ColourSlot::Tail,       ColourSlot::Price};
-
-}  // namespace
-
+// A colour as the decimal form of a signed 32-bit number.
 void writeColourKey(const Text& key, COLORREF colour) {
   writeKey(key, intToText(static_cast<int32_t>(colour)));
 }
+
+}  // namespace
 
 Appearance::Appearance(gui::Form& form) : remember_(form.checkBox("选择框_配置"_gbk)) {
   std::vector<gui::ControlHandle> backgroundTargets = {form.window()};
@@ -81,18 +78,18 @@ void Appearance::rememberColoursClicked() const {
     return;
   }
   writeKey(rememberKey(), "1");
-  for (ColourSlot slot : AllSlots) writeColourKey(setting(slot).key, setting(slot).picker.colour());
+  for (ColourSlot slot : AllColourSlots) writeColourKey(setting(slot).key, setting(slot).picker.colour());
 }
 
 void Appearance::restore() const {
   if (readKey(rememberKey()) == "1") {
     remember_.setChecked(true);
-    for (ColourSlot slot : AllSlots) {
+    for (ColourSlot slot : AllColourSlots) {
       const Setting& s = setting(slot);
       s.picker.setColour(static_cast<COLORREF>(textToInt(readKey(s.key))));
     }
   } else {
     remember_.setChecked(false);
   }
-  for (ColourSlot slot : AllSlots) apply(slot);
+  for (ColourSlot slot : AllColourSlots) apply(slot);
 }

@@ -13,6 +13,9 @@ inline constexpr const char* ColourIniFile = "C:\\Windows\\Kestrune.ini";
 
 // In the order the restore applies them and the remember click writes them.
 enum class ColourSlot { Background, Text, Special, Marquee, Tail, Price };
+inline constexpr ColourSlot AllColourSlots[] = {ColourSlot::Background, ColourSlot::Text,
+                                                ColourSlot::Special,    ColourSlot::Marquee,
+                                                ColourSlot::Tail,       ColourSlot::Price};
 
 class Appearance {
  public:
@@ -43,7 +46,3 @@ class Appearance {
   std::array<Setting, 6> settings_;
   gui::CheckBox remember_;
 };
-
-// Writes section = key = `key` with the decimal form of `colour` (as a
-// signed 32-bit number); the result is not examined.
-void writeColourKey(const Text& key, COLORREF colour);

@@ -37,8 +37,7 @@ void MainWindow::bindHandlers() {
   headline.number1.onContentChanged([headline] { copyNumber1(headline); });
   headline.number2.onContentChanged([headline] { copyNumber2(headline); });
 
-  for (ColourSlot slot : {ColourSlot::Background, ColourSlot::Text, ColourSlot::Special,
-                          ColourSlot::Marquee, ColourSlot::Tail, ColourSlot::Price})
+  for (ColourSlot slot : AllColourSlots)
     appearance_->picker(slot).onColourChanged([this, slot] { appearance_->apply(slot); });
   appearance_->rememberBox().onClick([this] { appearance_->rememberColoursClicked(); });
 

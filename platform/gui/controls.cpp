@@ -22,8 +22,6 @@ void paintNow(QWidget* widget) {
   QCoreApplication::sendEvent(widget->window(), &request);
 }
 
-void repaintNow(QWidget* widget) { paintNow(widget); }
-
 // Moves or resizes a control. Qt scrolls an opaque control's pixels and
 // paints only the strip that moved into view.
 void setGeometryNow(Control& c, const QRect& to) {
@@ -49,8 +47,7 @@ void applyColours(Control& c) {
   if (!w) return;
   switch (c.spec.kind) {
     case ControlKind::EditBox:
-      setRoleColour(*w, QPalette::Text, c.textColour);
-      setRoleColour(*w, QPalette::Base, c.backColour);
+      static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
       return;
     case ControlKind::TransLabel:
       setRoleColour(*w, QPalette::WindowText, c.textColour);
@@ -142,7 +139,7 @@ void ControlHandle::setTextColour(COLORREF colour) const {
   if (!control_ || control_->textColour == colour) return;
   control_->textColour = colour;
   applyColours(*control_);
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 COLORREF ControlHandle::backColour() const { return control_ ? control_->backColour : 0; }
@@ -151,7 +148,7 @@ void ControlHandle::setBackColour(COLORREF colour) const {
   if (!control_ || control_->backColour == colour) return;
   control_->backColour = colour;
   applyColours(*control_);
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 Text EditBox::text() const {
@@ -162,7 +159,7 @@ Text EditBox::text() const {
 void EditBox::setText(const Text& text) const {
   if (!is(control_, ControlKind::EditBox)) return;
   static_cast<EditBoxWidget*>(control_->widget)->setText(text);
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 void EditBox::onKeyDown(KeyHandler handler) const {
@@ -181,7 +178,7 @@ Text Label::caption() const {
 void Label::setCaption(const Text& caption) const {
   if (!control_ || !control_->widget) return;
   static_cast<QLabel*>(control_->widget)->setText(toQtLines(caption));
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 void Label::onDoubleClick(Handler handler) const {
@@ -196,7 +193,7 @@ bool CheckBox::checked() const {
 void CheckBox::setChecked(bool checked) const {
   if (!control_ || !control_->widget) return;
   static_cast<QAbstractButton*>(control_->widget)->setChecked(checked);
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 void CheckBox::onClick(Handler handler) const {
@@ -213,7 +210,7 @@ void SliderBar::setPosition(int32_t position) const {
   auto* slider = static_cast<QSlider*>(control_->widget);
   QSignalBlocker quiet(slider);
   slider->setValue(position);
-  repaintNow(slider);
+  paintNow(slider);
 }
 
 void SliderBar::onPositionChanged(Handler handler) const {
@@ -228,16 +225,13 @@ COLORREF ColorPicker::colour() const {
 void ColorPicker::setColour(COLORREF colour) const {
   if (!is(control_, ControlKind::ColorPicker)) return;
   static_cast<ColorPickerButton*>(control_->widget)->setColour(colour);
-  repaintNow(control_->widget);
+  paintNow(control_->widget);
 }
 
 void ColorPicker::choose(COLORREF colour) const {
   if (!is(control_, ControlKind::ColorPicker)) return;
   setColour(colour);
-  if (control_->onChange) {
-    Handler handler = control_->onChange;
-    handler();
-  }
+  raiseEvent(control_->onChange);
 }
 
 void ColorPicker::onColourChanged(Handler handler) const {
@@ -258,10 +252,7 @@ void Timer::onTick(Handler handler) const {
 }
 
 void Timer::tick() const {
-  if (control_ && control_->onTick) {
-    Handler handler = control_->onTick;
-    handler();
-  }
+  if (control_) raiseEvent(control_->onTick);
 }
 
 ControlHandle Form::window() { return ControlHandle(state_->controls.front().get()); }

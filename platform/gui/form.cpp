@@ -74,23 +74,20 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
 
 void connectEvents(Control& c) {
   Control* self = &c;
-  auto raise = [](const Handler& h) {
-    if (h) h();
-  };
   switch (c.spec.kind) {
     case ControlKind::EditBox:
       QObject::connect(static_cast<QTextEdit*>(c.widget), &QTextEdit::textChanged, c.widget,
-                       [self, raise] { raise(self->onChange); });
+                       [self] { raiseEvent(self->onChange); });
       break;
     case ControlKind::CheckBox:
     case ControlKind::RadioBox:
       // clicked is emitted after the state has toggled
       QObject::connect(static_cast<QAbstractButton*>(c.widget), &QAbstractButton::clicked,
-                       c.widget, [self, raise] { raise(self->onClick); });
+                       c.widget, [self] { raiseEvent(self->onClick); });
       break;
     case ControlKind::SliderBar:
       QObject::connect(static_cast<QSlider*>(c.widget), &QSlider::valueChanged, c.widget,
-                       [self, raise] { raise(self->onChange); });
+                       [self] { raiseEvent(self->onChange); });
       break;
 #ifdef KESTRUNE_HAVE_PALETTE
     case ControlKind::ColorPicker: {
@@ -111,7 +108,7 @@ void connectEvents(Control& c) {
     }
 #endif
     case ControlKind::Timer:
-      QObject::connect(c.timer, &QTimer::timeout, c.timer, [self, raise] { raise(self->onTick); });
+      QObject::connect(c.timer, &QTimer::timeout, c.timer, [self] { raiseEvent(self->onTick); });
       break;
     default:
       break;
@@ -139,8 +136,7 @@ bool ControlEventFilter::eventFilter(QObject* watched, QEvent* event) {
       return handler(virtualKeyCode(*key), shiftState(key->modifiers()));
     }
   } else if (event->type() == QEvent::MouseButtonDblClick && c.onDoubleClick) {
-    Handler handler = c.onDoubleClick;
-    handler();
+    raiseEvent(c.onDoubleClick);
     return true;
   }
   return false;
@@ -169,7 +165,6 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
       Control* parent = spec.parent.empty() ? state->controls.front().get() : state->find(spec.parent);
       if (spec.kind == ControlKind::Timer) {
         c->timer = new QTimer(state->window.get());
-        c->interval = spec.style.interval;
       } else {
         c->widget = makeWidget(*c, parent->widget);
         const Geometry& g = spec.geometry;
@@ -190,7 +185,7 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     state->controls.push_back(std::move(c));
   }
   for (auto& c : state->controls)
-    if (c->timer && c->interval > 0) c->timer->start(std::max(10, c->interval));
+    if (c->timer) Timer(c.get()).setInterval(c->spec.style.interval);
   return std::unique_ptr<Form>(new Form(std::move(state)));
 }
 

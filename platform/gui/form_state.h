@@ -31,6 +31,13 @@ struct Control {
   KeyHandler onKeyDown;   // EditBox
 };
 
+// Runs a handler from a copy of it: a handler may replace itself while it runs.
+inline void raiseEvent(const Handler& handler) {
+  if (!handler) return;
+  Handler copy = handler;
+  copy();
+}
+
 // Sees the key and mouse events of every control: Esc closes the window from
 // anywhere, key-down handlers run before the control, double-clicks reach
 // their handlers.

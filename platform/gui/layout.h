@@ -80,11 +80,10 @@ struct Style {
   int32_t interval = 0;
   // ColorPicker: initial colour
   COLORREF colour = 0;
-  // Window
+  // Window (Enter never moves the focus to the next control)
   bool frameless = true;
   bool centred = true;
   bool escCloses = true;
-  bool enterMovesFocus = false;
   bool dragByBackground = true;
   bool alwaysOnTop = false;
 };

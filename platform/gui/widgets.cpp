@@ -1,6 +1,7 @@
 #include "platform/gui/widgets.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -47,14 +48,6 @@ void WindowWidget::mouseMoveEvent(QMouseEvent* event) {
 void WindowWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) dragging_ = false;
   QWidget::mouseReleaseEvent(event);
-}
-
-void WindowWidget::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && style_.escCloses) {
-    close();
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 namespace {
@@ -105,6 +98,13 @@ void EditBoxWidget::setText(const Text& text) {
 
 int32_t EditBoxWidget::windowsLength() const { return windowsLengthOf(toPlainText()); }
 
+void EditBoxWidget::setColours(COLORREF text, COLORREF back) {
+  setRoleColour(*this, QPalette::Text, text);
+  setRoleColour(*this, QPalette::Base, back);
+  // A hidden selection draws its text in the text colour: follow the new one.
+  if (style_.hideSelection && !hasFocus()) setSelectionVisible(false);
+}
+
 int32_t EditBoxWidget::room() const {
   if (style_.maxLength <= 0) return INT32_MAX;
   const int32_t selected = windowsLengthOf(textCursor().selectedText().replace(
@@ -127,20 +127,45 @@ void EditBoxWidget::keyPressEvent(QKeyEvent* event) {
   }
   if (isPrintable(*event)) {
     const QString t = event->text();
-    if (style_.inputMode == InputMode::ShortInteger) {
-      for (QChar c : t) {
-        if (c != QLatin1Char('-') && (c < QLatin1Char('0') || c > QLatin1Char('9'))) {
-          event->accept();  // refused
-          return;
-        }
-      }
-    }
-    if (windowsLengthOf(t) > room()) {
-      event->accept();  // refused: the box is full
+    if (!std::all_of(t.begin(), t.end(), [this](QChar c) { return acceptsTyped(c); }) ||
+        windowsLengthOf(t) > room()) {
+      event->accept();  // refused: not allowed here, or the box is full
       return;
     }
   }
   QTextEdit::keyPressEvent(event);
+}
+
+bool EditBoxWidget::acceptsTyped(QChar c) const {
+  if (style_.inputMode != InputMode::ShortInteger) return true;
+  return c == QLatin1Char('-') || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
+QString EditBoxWidget::fitting(QString text) const {
+  int32_t left = room();
+  int n = 0;
+  for (; n < text.size(); ++n) {
+    const int32_t cost = text.at(n) == QLatin1Char('\n') ? 2 : 1;
+    if (cost > left) break;
+    left -= cost;
+  }
+  text.truncate(n);
+  return text;
+}
+
+void EditBoxWidget::inputMethodEvent(QInputMethodEvent* event) {
+  QString typed;
+  for (QChar c : event->commitString())
+    if (acceptsTyped(c)) typed += c;
+  typed = fitting(typed);
+  if (typed == event->commitString()) {
+    QTextEdit::inputMethodEvent(event);
+    return;
+  }
+  QInputMethodEvent kept(event->preeditString(), event->attributes());
+  kept.setCommitString(typed, event->replacementStart(), event->replacementLength());
+  QTextEdit::inputMethodEvent(&kept);
+  event->accept();
 }
 
 void EditBoxWidget::insertFromMimeData(const QMimeData* source) {
@@ -153,14 +178,7 @@ void EditBoxWidget::insertFromMimeData(const QMimeData* source) {
     if (cut >= 0) t.truncate(cut);
   }
   // Keep as much of the pasted text as fits.
-  int32_t left = room();
-  int n = 0;
-  for (; n < t.size(); ++n) {
-    const int32_t cost = t.at(n) == QLatin1Char('\n') ? 2 : 1;
-    if (cost > left) break;
-    left -= cost;
-  }
-  t.truncate(n);
+  t = fitting(t);
   if (!t.isEmpty()) textCursor().insertText(t);
 }
 
@@ -171,6 +189,12 @@ void EditBoxWidget::focusInEvent(QFocusEvent* event) {
 
 void EditBoxWidget::focusOutEvent(QFocusEvent* event) {
   QTextEdit::focusOutEvent(event);
+  // The box's own context menu leaves the focus with the box, as on Windows:
+  // only Qt moves it to the menu for a while.
+  if (event->reason() == Qt::PopupFocusReason) {
+    const QWidget* popup = QApplication::activePopupWidget();
+    if (popup && (popup->parentWidget() == this || popup->parentWidget() == viewport())) return;
+  }
   if (style_.hideSelection) setSelectionVisible(false);
   if (style_.inputMode == InputMode::ShortInteger) normaliseShortInteger();
 }

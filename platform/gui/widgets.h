@@ -15,8 +15,8 @@
 
 namespace gui {
 
-// Frameless top-level window: moved by dragging its own background, closed
-// by Esc.
+// Frameless top-level window, moved by dragging its own background. (Esc is
+// the form's event filter's: it closes the window from any control.)
 class WindowWidget : public QWidget {
  public:
   explicit WindowWidget(const Style& style);
@@ -25,7 +25,6 @@ class WindowWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   Style style_;
@@ -43,15 +42,23 @@ class EditBoxWidget : public QTextEdit {
   void setText(const Text& text);
   // Characters as the Windows edit box counts them (line break = 2).
   int32_t windowsLength() const;
+  // Text and background colour; the system default for COLORREF 0xFF000000.
+  void setColours(COLORREF text, COLORREF back);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+  // Text an input method commits is typed text: filtered and limited as keys are.
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   int32_t room() const;  // characters that may still be added
+  // The longest start of `text` that fits into the room left.
+  QString fitting(QString text) const;
+  // Whether the input mode lets a typed character in.
+  bool acceptsTyped(QChar c) const;
   void normaliseShortInteger();
   void setSelectionVisible(bool visible);
 

@@ -66,6 +66,10 @@ void IniDocument::parse() {
   lines_.clear();
   std::string_view all(bytes_);
   std::size_t pos = all.starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
+  auto setName = [&all](Line& line, std::string_view name) {
+    line.nameBegin = static_cast<std::size_t>(name.data() - all.data());
+    line.nameSize = name.size();
+  };
   while (pos < all.size()) {
     std::size_t newline = all.find('\n', pos);
     std::size_t contentEnd = newline == std::string_view::npos ? all.size() : newline;
@@ -80,15 +84,15 @@ void IniDocument::parse() {
     } else if (content.front() == '[') {
       std::string_view inside = content.substr(1);
       line.kind = Kind::Section;
-      line.name = trim(inside.substr(0, findByte(inside, ']')));
+      setName(line, trim(inside.substr(0, findByte(inside, ']'))));
     } else if (std::size_t eq = findByte(content, '='); eq != std::string_view::npos) {
-      line.name = trim(content.substr(0, eq));
+      setName(line, trim(content.substr(0, eq)));
       std::string_view after = content.substr(eq + 1);
       std::string_view value = trim(after);
       line.valueBegin = static_cast<std::size_t>(after.data() - all.data());
       if (!value.empty()) line.valueBegin = static_cast<std::size_t>(value.data() - all.data());
       line.valueEnd = line.valueBegin + value.size();
-      line.kind = line.name.empty() ? Kind::Other : Kind::Entry;
+      line.kind = line.nameSize == 0 ? Kind::Other : Kind::Entry;
     }
     lines_.push_back(line);
     pos = line.next;
@@ -108,14 +112,14 @@ std::vector<IniDocument::Range> IniDocument::sectionRanges() const {
 std::optional<IniDocument::Range> IniDocument::findSection(std::string_view section) const {
   section = trim(section);
   for (const Range& range : sectionRanges())
-    if (profileNamesEqual(lines_[range.header].name, section)) return range;
+    if (profileNamesEqual(nameOf(lines_[range.header]), section)) return range;
   return std::nullopt;
 }
 
 std::vector<Text> IniDocument::sectionNames() const {
   std::vector<Text> names;
   for (const Range& range : sectionRanges()) {
-    std::string_view name = lines_[range.header].name;
+    std::string_view name = nameOf(lines_[range.header]);
     if (std::none_of(names.begin(), names.end(),
                      [&](const Text& known) { return profileNamesEqual(known, name); }))
       names.emplace_back(name);
@@ -129,7 +133,7 @@ std::optional<std::vector<Text>> IniDocument::keyNames(std::string_view section)
   std::vector<Text> keys;
   for (std::size_t i = range->first; i < range->end; ++i) {
     if (lines_[i].kind != Kind::Entry) continue;
-    std::string_view key = lines_[i].name;
+    std::string_view key = nameOf(lines_[i]);
     if (std::none_of(keys.begin(), keys.end(),
                      [&](const Text& known) { return profileNamesEqual(known, key); }))
       keys.emplace_back(key);
@@ -143,7 +147,7 @@ std::optional<Text> IniDocument::value(std::string_view section, std::string_vie
   key = trim(key);
   for (std::size_t i = range->first; i < range->end; ++i) {
     const Line& line = lines_[i];
-    if (line.kind != Kind::Entry || !profileNamesEqual(line.name, key)) continue;
+    if (line.kind != Kind::Entry || !profileNamesEqual(nameOf(line), key)) continue;
     std::string_view value(bytes_.data() + line.valueBegin, line.valueEnd - line.valueBegin);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
@@ -178,7 +182,7 @@ void IniDocument::setValue(std::string_view section, std::string_view key, std::
   std::size_t last = range->header;
   for (std::size_t i = range->first; i < range->end; ++i) {
     const Line& line = lines_[i];
-    if (line.kind == Kind::Entry && profileNamesEqual(line.name, key)) {
+    if (line.kind == Kind::Entry && profileNamesEqual(nameOf(line), key)) {
       replaceBytes(line.valueBegin, line.valueEnd, trim(value));
       return;
     }
@@ -194,7 +198,7 @@ void IniDocument::removeKey(std::string_view section, std::string_view key) {
   key = trim(key);
   for (std::size_t i = range->end; i-- > range->first;) {
     const Line& line = lines_[i];
-    if (line.kind == Kind::Entry && profileNamesEqual(line.name, key))
+    if (line.kind == Kind::Entry && profileNamesEqual(nameOf(line), key))
       bytes_.erase(line.begin, line.next - line.begin);
   }
   parse();
@@ -204,7 +208,7 @@ void IniDocument::removeSection(std::string_view section) {
   section = trim(section);
   std::vector<Range> ranges = sectionRanges();
   for (auto it = ranges.rbegin(); it != ranges.rend(); ++it) {
-    if (!profileNamesEqual(lines_[it->header].name, section)) continue;
+    if (!profileNamesEqual(nameOf(lines_[it->header]), section)) continue;
     std::size_t end = it->end < lines_.size() ? lines_[it->end].begin : bytes_.size();
     bytes_.erase(lines_[it->header].begin, end - lines_[it->header].begin);
   }

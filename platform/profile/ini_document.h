@@ -60,10 +60,15 @@ class IniDocument {
     std::size_t begin = 0;  // first byte of the line
     std::size_t next = 0;   // first byte after the line's ending
     Kind kind = Kind::Other;
-    std::string_view name;        // section name or key
-    std::size_t valueBegin = 0;   // entry value (trimmed) as byte offsets
+    // Byte offsets, not views, so that copies and moves read their own bytes.
+    std::size_t nameBegin = 0;    // section name or key (trimmed)
+    std::size_t nameSize = 0;
+    std::size_t valueBegin = 0;   // entry value (trimmed)
     std::size_t valueEnd = 0;
   };
+  std::string_view nameOf(const Line& line) const {
+    return std::string_view(bytes_).substr(line.nameBegin, line.nameSize);
+  }
   // [first, end) lines of a section body, after its header line.
   struct Range {
     std::size_t header = 0, first = 0, end = 0;

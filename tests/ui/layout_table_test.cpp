@@ -139,7 +139,7 @@ TEST(MainWindowLayout, StylesOfTheControlsThatHaveOne) {
   EXPECT_EQ(find("颜色选择器_价格颜色").style.colour, Y);
   const gui::Style& w = find("主窗口").style;
   EXPECT_TRUE(w.frameless && w.centred && w.escCloses && w.dragByBackground);
-  EXPECT_FALSE(w.enterMovesFocus || w.alwaysOnTop);
+  EXPECT_FALSE(w.alwaysOnTop);
 }
 
 TEST_F(MainWindowTest, BuiltWindowMatchesTheTableControlByControl) {

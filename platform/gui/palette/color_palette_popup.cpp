@@ -11,6 +11,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "platform/gui/colorref.h"
 #include "platform/gui/palette/palette_colours.h"
 
 namespace {
@@ -22,24 +23,24 @@ constexpr int Rows = (PaletteColourCount + ColorPalettePopup::Columns - 1) / Col
 constexpr int LastCell = ColorPalettePopup::FirstCell + PaletteColourCount - 1;
 constexpr int TextPadding = 12;
 
-QColor toQColor(uint32_t colorref) {
+QColor toQColor(COLORREF colorref) {
   return QColor(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
 }
 
-uint32_t toColorref(const QColor& colour) {
-  return static_cast<uint32_t>(colour.red()) | static_cast<uint32_t>(colour.green()) << 8 |
-         static_cast<uint32_t>(colour.blue()) << 16;
+COLORREF toColorref(const QColor& colour) {
+  return RGB(static_cast<uint8_t>(colour.red()), static_cast<uint8_t>(colour.green()),
+             static_cast<uint8_t>(colour.blue()));
 }
 
 std::optional<uint32_t> runStandardColourDialog(uint32_t initial, QWidget* parent) {
-  QColor start = initial == DefaultColourRef ? QColor(Qt::white) : toQColor(initial);
+  QColor start = initial == SystemDefaultColour ? QColor(Qt::white) : toQColor(initial);
   QColor chosen = QColorDialog::getColor(start, parent, QString(), QColorDialog::DontUseNativeDialog);
   if (!chosen.isValid()) return std::nullopt;
   return toColorref(chosen);
 }
 
 int entryOfColour(uint32_t colour) {
-  if (colour == DefaultColourRef) return ColorPalettePopup::DefaultEntry;
+  if (colour == SystemDefaultColour) return ColorPalettePopup::DefaultEntry;
   for (int i = 0; i < PaletteColourCount; ++i)
     if (PaletteColours[i].colorref == colour) return ColorPalettePopup::FirstCell + i;
   return ColorPalettePopup::NoEntry;
@@ -218,7 +219,7 @@ bool ColorPalettePopup::event(QEvent* event) {
 }
 
 void ColorPalettePopup::choose(int entry) {
-  if (entry == DefaultEntry) return finish(DefaultColourRef);
+  if (entry == DefaultEntry) return finish(SystemDefaultColour);
   if (isCell(entry)) return finish(PaletteColours[entry - FirstCell].colorref);
   if (entry != OtherEntry || finished_) return;
   // The dialog is modal: the popup steps aside while it runs.

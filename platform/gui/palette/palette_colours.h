@@ -11,6 +11,3 @@ struct PaletteColour {
 
 inline constexpr int PaletteColourCount = 32;
 extern const std::array<PaletteColour, PaletteColourCount> PaletteColours;
-
-// "透明": the system default colour.
-inline constexpr uint32_t DefaultColourRef = 0xFF000000u;

@@ -166,11 +166,18 @@ TEST(Timers, IntervalsBelowTenMillisecondsRunAtTenAndZeroStops) {
   EXPECT_EQ(timer.interval(), 0);
 }
 
-}  // namespace
-}  // namespace gui
-
-namespace gui {
-namespace {
+TEST(Timers, AnIntervalInTheLayoutRunsFromTheStart) {
+  auto form = showForm({windowSpec(), element("fast", ControlKind::Timer, {}, {.interval = 1}),
+                        element("slow", ControlKind::Timer, {}, {.interval = 40})});
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->timer("fast").interval(), 1);
+  EXPECT_EQ(form->timer("slow").interval(), 40);
+  std::vector<int> running;
+  for (QTimer* t : widgetOf(*form, "")->findChildren<QTimer*>())
+    if (t->isActive()) running.push_back(t->interval());
+  std::sort(running.begin(), running.end());
+  EXPECT_EQ(running, (std::vector<int>{10, 40}));
+}
 
 // What the platform shows of the window right now, without a turn of the loop.
 QImage onScreen(QWidget* window) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QTextEdit>
 
 #include "platform/gui/qt_bridge.h"
@@ -104,6 +106,21 @@ TEST_F(EditBoxTest, LosingTheFocusRewritesTheClampedValue) {
   }
 }
 
+TEST_F(EditBoxTest, TheBoxsOwnContextMenuDoesNotTakeItsFocus) {
+  build(numberBox);
+  QTest::keyClicks(widget, "0520");
+  QWidget* viewport = static_cast<QTextEdit*>(widget)->viewport();
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(viewport, &request);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(edit.text(), "0520");  // still the box's: nothing rewritten
+  menu->close();
+  QApplication::processEvents();
+  leaveBox();
+  EXPECT_EQ(edit.text(), "520");
+}
+
 TEST_F(EditBoxTest, FocusRewriteClampsToSixteenBitsAndReplacesOnlyWhenDifferent) {
   build({.maxLength = 8, .inputMode = InputMode::ShortInteger});
   int changes = 0;
@@ -182,6 +199,42 @@ TEST_F(EditBoxTest, SelectionIsHiddenWhileUnfocused) {
   EXPECT_NE(widget->palette().color(QPalette::Highlight).alpha(), 0);
   leaveBox();
   EXPECT_EQ(widget->palette().color(QPalette::Highlight).alpha(), 0);
+}
+
+TEST_F(EditBoxTest, AHiddenSelectionIsDrawnInTheCurrentTextColour) {
+  build(numberBox);
+  edit.setBackColour(RGB(0, 0, 0));
+  edit.setTextColour(RGB(0, 255, 0));
+  QTest::keyClicks(widget, "88");
+  QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+  leaveBox();
+  edit.setTextColour(RGB(255, 0, 0));  // unfocused, with the selection still there
+  const QImage shot = static_cast<QTextEdit*>(widget)->viewport()->grab().toImage();
+  int red = 0, green = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      red += c.red() > 200 && c.green() < 60;
+      green += c.green() > 200 && c.red() < 60;
+    }
+  EXPECT_GT(red, 0);
+  EXPECT_EQ(green, 0);
+}
+
+TEST_F(EditBoxTest, InputMethodTextIsFilteredAndLimitedLikeTypedKeys) {
+  auto commit = [&](const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(widget, &event);
+  };
+  build(numberBox);
+  commit(QStringLiteral("1a２-"));  // a full-width digit is no digit here
+  EXPECT_EQ(edit.text(), "1-");
+  commit(QStringLiteral("2345"));
+  EXPECT_EQ(edit.text(), "1-23");
+  build({.maxLength = 2});
+  commit(QStringLiteral("十万元"));
+  EXPECT_EQ(edit.text(), "十万"_gbk);
 }
 
 TEST_F(EditBoxTest, GbkTextCrossesTheApi) {

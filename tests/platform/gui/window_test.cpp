@@ -86,12 +86,6 @@ TEST(Window, EscClosesFromAnyControlAndEnterDoesNotMoveTheFocus) {
   }
 }
 
-}  // namespace
-}  // namespace gui
-
-namespace gui {
-namespace {
-
 TEST(FatalErrorDeathTest, ShowsTheMessageThenEndsTheProcess) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
