@@ -56,8 +56,8 @@ TEST(TailTableText, LineFormatAndOrder) {
   ASSERT_EQ(rows.size(), 10000u);
   const std::set<std::string> grades = {"一般"_gbk, "合格"_gbk, "优秀"_gbk, "极品"_gbk};
   for (size_t i = 0; i < rows.size(); ++i) {
-    char tail[5];
-    std::snprintf(tail, sizeof tail, "%04zu", i);
+    const std::string tail = {char('0' + i / 1000), char('0' + i / 100 % 10), char('0' + i / 10 % 10),
+                              char('0' + i % 10)};
     ASSERT_EQ(rows[i].tail, tail);
     ASSERT_TRUE(grades.count(rows[i].grade)) << tail;
     const std::string& p = rows[i].price;
@@ -145,7 +145,9 @@ TEST(TailTableText, NamedRows) {
   // Every tail with exactly three 4s is the lowest grade.
   for (int t = 0; t < 10000; ++t) {
     int fours = (t / 1000 == 4) + (t / 100 % 10 == 4) + (t / 10 % 10 == 4) + (t % 10 == 4);
-    if (fours == 3) EXPECT_EQ(rows[t].grade, "一般"_gbk) << t;
+    if (fours == 3) {
+      EXPECT_EQ(rows[t].grade, "一般"_gbk) << t;
+    }
   }
 }
 
