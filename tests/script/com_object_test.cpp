@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <type_traits>
 
 #include "platform/com/automation_class.h"
 #include "platform/com/class_registry.h"
@@ -158,11 +159,13 @@ const AutomationClass& TestThing::thingClass() {
   return cls;
 }
 
-// An object that has no IDispatch.
-struct PlainUnknown final : IUnknown {
+// Reference counting and QueryInterface for the bare test objects below:
+// they answer IUnknown and, when they are an IDispatch, IDispatch.
+template <class Self, class Interface>
+struct Counted : Interface {
   ULONG refs = 1;
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown) {
+    if (riid == IID_IUnknown || (std::is_base_of_v<IDispatch, Interface> && riid == IID_IDispatch)) {
       *object = this;
       ++refs;
       return S_OK;
@@ -173,29 +176,16 @@ struct PlainUnknown final : IUnknown {
   ULONG AddRef() override { return ++refs; }
   ULONG Release() override {
     ULONG left = --refs;
-    if (!left) delete this;
+    if (!left) delete static_cast<Self*>(this);
     return left;
   }
 };
 
+// An object that has no IDispatch.
+struct PlainUnknown final : Counted<PlainUnknown, IUnknown> {};
+
 // An IDispatch without type information.
-struct BlindDispatch final : IDispatch {
-  ULONG refs = 1;
-  HRESULT QueryInterface(REFIID riid, void** object) override {
-    if (riid == IID_IUnknown || riid == IID_IDispatch) {
-      *object = this;
-      ++refs;
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override {
-    ULONG left = --refs;
-    if (!left) delete this;
-    return left;
-  }
+struct BlindDispatch final : Counted<BlindDispatch, IDispatch> {
   HRESULT GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** t) override { *t = nullptr; return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override {
