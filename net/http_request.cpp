@@ -17,8 +17,6 @@
 
 namespace {
 
-const char* const kVerbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT", "PATCH"};
-
 constexpr DWORD kIgnoreCertificateErrors = 0x3300;
 constexpr int32_t kDefaultTimeoutMs = 30000;
 
@@ -131,6 +129,11 @@ bool queryRawHeaders(HINTERNET request, Text& headers) {
 
 }  // namespace
 
+const char* httpVerb(int32_t method) {
+  static const char* const verbs[] = {"GET", "POST", "HEAD", "PUT", "OPTIONS", "DELETE", "TRACE", "CONNECT", "PATCH"};
+  return method >= HttpGet && method <= HttpPatch ? verbs[method] : verbs[HttpGet];
+}
+
 Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Text& sendCookies,
                  Text* receivedCookies, const Text& extraHeaders, Text* responseHeaders,
                  bool noRedirect, const Text& serverUser, const Text& serverPassword,
@@ -178,7 +181,7 @@ Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Te
   exchange.connection = WinHttpConnect(exchange.session, host.get(), target.port, 0);
   if (!exchange.connection) return fail("703 创建WinHttp连接失败!", true);
 
-  const WideArgument verb(method >= 0 && method <= HttpPatch ? kVerbs[method] : "GET");
+  const WideArgument verb(httpVerb(method));
   exchange.request = WinHttpOpenRequest(exchange.connection, verb.get(), target.objectName.c_str(),
                                         nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                         target.secure ? WINHTTP_FLAG_SECURE : 0);

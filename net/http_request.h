@@ -35,6 +35,9 @@ enum HttpMethod : int32_t {
   HttpGet = 0, HttpPost, HttpHead, HttpPut, HttpOptions, HttpDelete, HttpTrace, HttpConnect, HttpPatch
 };
 
+// The verb of a method index: "GET", "POST", ... "PATCH"; "GET" outside 0..8.
+const char* httpVerb(int32_t method);
+
 // The twenty-one parameters, in call order:
 //  url               absolute http or https URL
 //  method            HttpMethod index
