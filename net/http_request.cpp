@@ -99,16 +99,27 @@ bool setDwordOption(HINTERNET handle, DWORD option, DWORD value) {
 }
 
 // The bytes WinHTTP hands over, appended to `body`; false when a read failed.
+// Each read goes into `available` zero bytes at the end of the body, of which
+// the bytes read are kept.
 bool readBody(HINTERNET request, ByteArray& body) {
-  ByteArray block;
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return true;
-    block.assign(available, 0);
+    const size_t kept = body.size();
+    body.resize(kept + available);
     DWORD read = 0;
-    if (!WinHttpReadData(request, block.data(), available, &read)) return false;
-    body.insert(body.end(), block.begin(), block.begin() + std::min(read, available));
+    const bool ok = WinHttpReadData(request, body.data() + kept, available, &read) != FALSE;
+    body.resize(ok ? kept + std::min(read, available) : kept);
+    if (!ok) return false;
   }
+}
+
+// The body up to its first zero byte, as local text.
+Text textBeforeZero(const ByteArray& body) {
+  if (body.empty()) return {};
+  const void* zero = std::memchr(body.data(), 0, body.size());
+  const size_t length = zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - body.data()) : body.size();
+  return Text(reinterpret_cast<const char*>(body.data()), length);
 }
 
 // The raw header block of the final response as local text; false when the
@@ -247,7 +258,7 @@ Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Te
     readResponseHeaders(rawHeaders, sendCookies, mergeCookies,
                         {responseHeaders, complete ? statusText : nullptr, receivedCookies,
                          redirectLocation});
-    result.assign(collected.begin(), std::find(collected.begin(), collected.end(), 0));
+    result = textBeforeZero(collected);
     const ByteArray* bytes = &collected;
     if (responseBody) {
       *responseBody = std::move(collected);

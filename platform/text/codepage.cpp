@@ -57,8 +57,9 @@ uint32_t resolve(uint32_t codePage) {
   return (codePage == CP_ACP || codePage == CP_OEMCP) ? CP_GBK : codePage;
 }
 
+// The tables are built on the first character outside ASCII, so that ASCII
+// text (URLs, header blocks) never pays for building them.
 void decodeGbk(std::string_view in, std::u16string& out) {
-  const auto& t = gbk();
   for (size_t i = 0; i < in.size();) {
     unsigned char b = static_cast<unsigned char>(in[i]);
     if (b < 0x80) {
@@ -72,7 +73,7 @@ void decodeGbk(std::string_view in, std::u16string& out) {
       ++i;
     } else {
       unsigned char trail = static_cast<unsigned char>(in[i + 1]);
-      char16_t unit = t.decode[(b - 0x81) * 256 + trail];
+      char16_t unit = gbk().decode[(b - 0x81) * 256 + trail];
       if (unit != 0) {
         out.push_back(unit);
         i += 2;
@@ -146,9 +147,8 @@ void decodeUtf8(std::string_view in, std::u16string& out) {
 // null) is set when that happened.
 void encodeGbk(std::u16string_view in, std::string& out, char fallback = '?',
                bool* usedFallback = nullptr) {
-  const auto& t = gbk();
   for (char16_t u : in) {
-    uint16_t code = u == 0 ? 0 : t.encode[u];
+    uint16_t code = u < 0x80 ? u : gbk().encode[u];
     if (u == 0) {
       out.push_back('\0');
     } else if (code == 0) {
