@@ -221,6 +221,8 @@ void Transport::perform() {
     error_ = result == CURLE_OK ? ERROR_SUCCESS
              : callbackError_ != ERROR_SUCCESS ? callbackError_
                                                : fromCurl(result);
+    // libcurl refuses a header line over 100 KiB as "out of memory".
+    if (result == CURLE_OUT_OF_MEMORY && !headersComplete_) error_ = ERROR_WINHTTP_HEADER_SIZE_OVERFLOW;
   }
 }
 

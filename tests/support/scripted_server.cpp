@@ -172,6 +172,11 @@ void ScriptedConnection::hold(milliseconds bound) {
   }
 }
 
+void ScriptedConnection::idle(milliseconds bound) {
+  std::unique_lock guard(server_.state_->lock);
+  server_.state_->changed.wait_for(guard, bound, [this] { return stopping(); });
+}
+
 void ScriptedConnection::reset() {
   linger l{1, 0};
   ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &l, sizeof l);
@@ -222,7 +227,10 @@ ScriptedServer::ScriptedServer(Script script) : state_(new State) {
 }
 
 ScriptedServer::~ScriptedServer() {
-  state_->stopping = true;
+  {
+    std::lock_guard guard(state_->lock);  // no waiter misses the change
+    state_->stopping = true;
+  }
   state_->changed.notify_all();
   if (state_->acceptThread.joinable()) state_->acceptThread.join();
   std::vector<std::thread> threads;
@@ -291,7 +299,7 @@ Script neverAnswer() {
 }
 
 Script acceptOnly() {
-  return [](ScriptedConnection& c) { c.hold(holdBound); };
+  return [](ScriptedConnection& c) { c.idle(holdBound); };
 }
 
 Script slowHeaders(milliseconds interval) {

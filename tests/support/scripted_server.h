@@ -38,8 +38,11 @@ class ScriptedConnection {
             std::chrono::milliseconds stallBound = std::chrono::seconds(10));
   // One byte at a time with `interval` between them.
   bool sendSlowly(std::string_view bytes, std::chrono::milliseconds interval);
-  // Waits `bound`, or less when the server stops or the peer closes.
+  // Waits `bound`, or less when the server stops or the peer closes; what
+  // the peer sends meanwhile is read (and kept for the next readRequest).
   void hold(std::chrono::milliseconds bound);
+  // Waits `bound`, or less when the server stops, reading nothing.
+  void idle(std::chrono::milliseconds bound);
   // Closes with a TCP reset instead of an orderly close.
   void reset();
   void close();
