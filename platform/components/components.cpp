@@ -7,6 +7,7 @@ void registerComponentFactories() {
   std::call_once(once, [] {
     registerRegExpFactory();
     registerScriptControlFactory();
+    registerWbemLocatorFactory();
     // One line per further component.
   });
 }
