@@ -8,6 +8,7 @@ void registerComponentFactories() {
     registerRegExpFactory();
     registerScriptControlFactory();
     registerAdodbStreamFactory();
+    registerWbemLocatorFactory();
     // One line per further component.
   });
 }

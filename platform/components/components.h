@@ -13,3 +13,4 @@ void registerComponentFactories();
 void registerRegExpFactory();  // VBScript.RegExp (regexp.cpp)
 void registerScriptControlFactory();  // MSScriptControl.ScriptControl (script_control.cpp)
 void registerAdodbStreamFactory();  // ADODB.Stream (adodb_stream.cpp)
+void registerWbemLocatorFactory();  // WbemLocator, the WMI stand-in (wmi/wbem_locator.cpp)
