@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "net/charset_correction.h"
@@ -100,13 +101,18 @@ bool setDwordOption(HINTERNET handle, DWORD option, DWORD value) {
 
 // The bytes WinHTTP hands over, appended to `body`; false when a read failed.
 // Each read goes into `available` zero bytes at the end of the body, of which
-// the bytes read are kept.
+// the bytes read are kept. A body that no longer fits in memory counts as a
+// failed read: the bytes so far are kept.
 bool readBody(HINTERNET request, ByteArray& body) {
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return true;
     const size_t kept = body.size();
-    body.resize(kept + available);
+    try {
+      body.resize(kept + available);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
     DWORD read = 0;
     const bool ok = WinHttpReadData(request, body.data() + kept, available, &read) != FALSE;
     body.resize(ok ? kept + std::min(read, available) : kept);
