@@ -251,15 +251,14 @@ BOOL WinHttpCrackUrl(LPCWSTR pwszUrl, DWORD dwUrlLength, DWORD dwFlags,
     return FALSE;
   }
   const DWORD copyFlags = dwFlags & ~ICU_REJECT_USERPWD;
-  const DWORD pathFlags = copyFlags;
   bool ok = fillComponent(uc->lpszScheme, uc->dwSchemeLength, parts.schemeName, true, 0, error);
   ok = fillComponent(uc->lpszHostName, uc->dwHostNameLength, parts.host, true, 0, error) && ok;
   ok = fillComponent(uc->lpszUserName, uc->dwUserNameLength, parts.user, parts.hasUser,
                      copyFlags & ICU_DECODE, error) && ok;
   ok = fillComponent(uc->lpszPassword, uc->dwPasswordLength, parts.password, parts.hasPassword,
                      copyFlags & ICU_DECODE, error) && ok;
-  ok = fillComponent(uc->lpszUrlPath, uc->dwUrlPathLength, parts.path, true, pathFlags, error) && ok;
-  ok = fillComponent(uc->lpszExtraInfo, uc->dwExtraInfoLength, parts.extra, true, pathFlags, error) && ok;
+  ok = fillComponent(uc->lpszUrlPath, uc->dwUrlPathLength, parts.path, true, copyFlags, error) && ok;
+  ok = fillComponent(uc->lpszExtraInfo, uc->dwExtraInfoLength, parts.extra, true, copyFlags, error) && ok;
   uc->nScheme = parts.scheme;
   uc->nPort = parts.port;
   if (!ok) {
