@@ -176,7 +176,7 @@ std::string objectNameToTarget(std::u16string_view objectName, DWORD flags) {
   std::string target = escapeForWire(objectName.substr(0, query), keepPath, escapePercent);
   if (query != std::u16string_view::npos)
     target += escapeForWire(objectName.substr(query), keepQuery, escapePercent);
-  if (target.empty() || target.front() != '/') target.insert(0, "/");
+  if (target.empty() || target.front() != '/') target = "/" + target;
   return target;
 }
 
