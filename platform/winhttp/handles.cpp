@@ -83,8 +83,10 @@ bool transportReady() {
   static const bool ready = [] {
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) return false;
     const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-    if (info == nullptr || !(info->features & CURL_VERSION_SSL) ||
-        info->version_num < 0x075000)  // 7.80: the pre-request callback
+    // 7.80 brings the pre-request callback (the moment of connecting); the
+    // certificate checks the security flags forgive are OpenSSL's.
+    if (info == nullptr || !(info->features & CURL_VERSION_SSL) || info->version_num < 0x075000 ||
+        info->ssl_version == nullptr || !std::string_view(info->ssl_version).starts_with("OpenSSL"))
       return false;
     bool http = false, https = false;
     for (const char* const* p = info->protocols; p != nullptr && *p != nullptr; ++p) {

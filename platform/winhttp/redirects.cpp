@@ -71,7 +71,7 @@ std::string defaultPath(const std::string& requestPath) {
 }  // namespace
 
 std::string Destination::origin() const {
-  return (secure ? "https://" : "http://") + host + ":" + std::to_string(port);
+  return (secure ? "https://" : "http://") + lowerAscii(host) + ":" + std::to_string(port);
 }
 
 std::string Destination::path() const { return target.substr(0, target.find('?')); }

@@ -18,7 +18,7 @@ struct Destination {
   INTERNET_PORT port = 0;
   std::string target;  // path and query, as on the request line
 
-  std::string origin() const;  // "http://host:port"
+  std::string origin() const;  // "http://host:port", the host in lower case
   std::string path() const;    // the target without its query
 };
 

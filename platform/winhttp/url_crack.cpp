@@ -176,7 +176,7 @@ std::string objectNameToTarget(std::u16string_view objectName, DWORD flags) {
   std::string target = escapeForWire(objectName.substr(0, query), keepPath, escapePercent);
   if (query != std::u16string_view::npos)
     target += escapeForWire(objectName.substr(query), keepQuery, escapePercent);
-  if (target.empty() || target.front() != '/') target.insert(0, "/");
+  if (target.empty() || target.front() != '/') target = "/" + target;
   return target;
 }
 
@@ -251,15 +251,14 @@ BOOL WinHttpCrackUrl(LPCWSTR pwszUrl, DWORD dwUrlLength, DWORD dwFlags,
     return FALSE;
   }
   const DWORD copyFlags = dwFlags & ~ICU_REJECT_USERPWD;
-  const DWORD pathFlags = copyFlags;
   bool ok = fillComponent(uc->lpszScheme, uc->dwSchemeLength, parts.schemeName, true, 0, error);
   ok = fillComponent(uc->lpszHostName, uc->dwHostNameLength, parts.host, true, 0, error) && ok;
   ok = fillComponent(uc->lpszUserName, uc->dwUserNameLength, parts.user, parts.hasUser,
                      copyFlags & ICU_DECODE, error) && ok;
   ok = fillComponent(uc->lpszPassword, uc->dwPasswordLength, parts.password, parts.hasPassword,
                      copyFlags & ICU_DECODE, error) && ok;
-  ok = fillComponent(uc->lpszUrlPath, uc->dwUrlPathLength, parts.path, true, pathFlags, error) && ok;
-  ok = fillComponent(uc->lpszExtraInfo, uc->dwExtraInfoLength, parts.extra, true, pathFlags, error) && ok;
+  ok = fillComponent(uc->lpszUrlPath, uc->dwUrlPathLength, parts.path, true, copyFlags, error) && ok;
+  ok = fillComponent(uc->lpszExtraInfo, uc->dwExtraInfoLength, parts.extra, true, copyFlags, error) && ok;
   uc->nScheme = parts.scheme;
   uc->nPort = parts.port;
   if (!ok) {

@@ -258,7 +258,7 @@ BOOL WinHttpAddRequestHeaders(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwH
 
 // Connects and starts the request. lpOptional (dwOptionalLength bytes) is
 // sent first; dwTotalLength is the whole body, the rest of which follows
-// through WinHttpWriteData.
+// through WinHttpWriteData. A HEAD request takes no body.
 BOOL WinHttpSendRequest(HINTERNET hRequest, LPCWSTR lpszHeaders, DWORD dwHeadersLength,
                         LPVOID lpOptional, DWORD dwOptionalLength, DWORD dwTotalLength,
                         DWORD_PTR dwContext);

@@ -20,7 +20,7 @@ struct HttpTestServer::State {
   std::vector<RecordedRequest> requests;
   std::map<std::pair<std::string, std::string>, TestHandler> routes;
 
-  void serve(const httplib::Request& req, httplib::Response& res);
+  void serve(const httplib::Request& req, httplib::Response& res, std::string body);
   const TestHandler* route(const std::string& method, const std::string& path) const;
 };
 
@@ -38,7 +38,6 @@ RecordedRequest record(const httplib::Request& req) {
       continue;
     r.headers.emplace_back(name, value);
   }
-  r.body = req.body;
   return r;
 }
 
@@ -72,8 +71,10 @@ const TestHandler* HttpTestServer::State::route(const std::string& method,
   return nullptr;
 }
 
-void HttpTestServer::State::serve(const httplib::Request& req, httplib::Response& res) {
+void HttpTestServer::State::serve(const httplib::Request& req, httplib::Response& res,
+                                  std::string body) {
   RecordedRequest request = record(req);
+  request.body = std::move(body);
   TestHandler handler;
   {
     std::lock_guard guard(lock);
@@ -104,13 +105,28 @@ HttpTestServer::HttpTestServer(const TestCertificate& certificate) : state_(new 
   server.set_write_timeout(5, 0);
   State* state = state_.get();
   auto handler = [state](const httplib::Request& req, httplib::Response& res) {
-    state->serve(req, res);
+    state->serve(req, res, req.body);
+  };
+  // Bodies are read here: httplib itself would refuse form bodies over
+  // 8 KiB. Multipart bodies only come apart (the parts' contents are kept).
+  auto reading = [state](const httplib::Request& req, httplib::Response& res,
+                         const httplib::ContentReader& read) {
+    std::string body;
+    auto append = [&body](const char* data, size_t size) {
+      body.append(data, size);
+      return true;
+    };
+    if (req.is_multipart_form_data())
+      read([](const httplib::MultipartFormData&) { return true; }, append);
+    else
+      read(append);
+    state->serve(req, res, std::move(body));
   };
   server.Get(".*", handler);
-  server.Post(".*", handler);
-  server.Put(".*", handler);
-  server.Patch(".*", handler);
-  server.Delete(".*", handler);
+  server.Post(".*", reading);
+  server.Put(".*", reading);
+  server.Patch(".*", reading);
+  server.Delete(".*", reading);
   server.Options(".*", handler);
   state_->port = server.bind_to_any_port("127.0.0.1");
   if (state_->port <= 0) return;

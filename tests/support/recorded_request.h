@@ -17,7 +17,9 @@ struct RecordedRequest {
   // Names as sent, values without the blanks around them. ScriptedServer keeps
   // the order on the wire; HttpTestServer lists them sorted by name.
   HeaderList headers;
-  std::string body;     // the body bytes, chunked encoding removed
+  // The body bytes, chunked encoding removed. (HttpTestServer keeps only the
+  // parts' contents of a multipart/form-data body.)
+  std::string body;
   // ScriptedServer only: the request line and header lines exactly as
   // received, up to and including the empty line.
   std::string rawHead;

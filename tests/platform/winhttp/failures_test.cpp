@@ -124,6 +124,16 @@ TEST(ConnectFailureTest, TlsHandshakeWithAPlainServerFailsTheSend) {
   EXPECT_EQ(r.error, ERROR_WINHTTP_SECURE_FAILURE);
 }
 
+TEST(ConnectFailureTest, SilentTlsPeerFailsTheSendWithinTheTimeouts) {
+  ScriptedServer server(scripts::acceptOnly());
+  ExchangeSpec spec;
+  spec.url = "https://127.0.0.1:" + std::to_string(server.port()) + "/";
+  spec.timeoutMs = 500;  // resolve and connect: one second for the handshake
+  ExchangeResult r = exchange(spec);
+  EXPECT_EQ(r.failedStep, Step::Send);
+  EXPECT_EQ(r.error, ERROR_WINHTTP_TIMEOUT);
+}
+
 TEST(ConnectFailureTest, ServerThatNeverReadsTheBodyFailsAWrite) {
   ScriptedServer server(scripts::acceptOnly());
   ExchangeSpec spec;

@@ -34,6 +34,22 @@ TEST(StreamingTest, TwoMebibyteBodyWrittenInBlocksArrivesIntact) {
   }
 }
 
+// httplib on its own refuses form bodies over 8 KiB.
+TEST(StreamingTest, TestServerRecordsLargeFormBodiesWhole) {
+  HttpTestServer server;
+  server.on("POST", "/form", TestResponse{200, {}, "taken"});
+  for (const char16_t* type : {u"Content-Type: application/x-www-form-urlencoded", u""}) {
+    ExchangeSpec spec;
+    spec.url = server.url("/form");
+    spec.verb = u"POST";
+    spec.headers = type;
+    spec.body = "a=" + std::string(20000, 'b');
+    ExchangeResult r = exchange(spec);
+    EXPECT_EQ(r.body, "taken");
+    EXPECT_TRUE(server.lastRequest().body == spec.body) << narrow(type) << ": " << server.lastRequest().body.size() << " " << r.status;
+  }
+}
+
 TEST(StreamingTest, LargeDownloadIsNotBufferedWhole) {
   constexpr size_t size = 64 << 20;
   ScriptedServer server(scripts::streamBody(size));
@@ -91,6 +107,18 @@ TEST(StreamingTest, BodyIsDeliveredAsSentWithoutDecoding) {
   ExchangeResult r = exchange(spec);
   EXPECT_EQ(r.failedStep, Step::None);
   EXPECT_EQ(r.body, gzipped);
+}
+
+TEST(StreamingTest, InterimAnswersAreSkipped) {
+  ScriptedServer server(scripts::respond(
+      "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n"
+      "HTTP/1.1 201 Created\r\nContent-Length: 4\r\n\r\nmade"));
+  ExchangeSpec spec;
+  spec.url = server.url("/");
+  ExchangeResult r = exchange(spec);
+  EXPECT_EQ(r.failedStep, Step::None);
+  EXPECT_EQ(r.rawHeaders, "HTTP/1.1 201 Created\r\nContent-Length: 4\r\n\r\n");
+  EXPECT_EQ(r.body, "made");
 }
 
 TEST(StreamingTest, ChunkedBodyIsDecodedAndTrailersIgnored) {

@@ -62,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "POST /p HTTP/1.1", {"Content-Type: text/plain", "Content-Length: 3000"}},
         WireCase{"PostWithoutBody", u"POST", "/p", u"", "", "POST /p HTTP/1.1", {"Content-Length: 0"}},
         WireCase{"PutWithBody", u"PUT", "/u", u"", "data", "PUT /u HTTP/1.1", {"Content-Length: 4"}},
+        WireCase{"HeadWaitsForNoBody", u"HEAD", "/h", u"", "", "HEAD /h HTTP/1.1", {}},
         WireCase{"DeleteWithoutBody", u"DELETE", "/d", u"", "", "DELETE /d HTTP/1.1", {}},
         WireCase{"CallerFramingIgnored", u"POST", "/f", u"Content-Length: 99\r\nTransfer-Encoding: chunked", "abc",
                  "POST /f HTTP/1.1", {"Content-Length: 3"}},
