@@ -99,6 +99,16 @@ TEST(ConnectFailureTest, RefusedPortFailsTheSend) {
   EXPECT_EQ(r.error, ERROR_WINHTTP_CANNOT_CONNECT);
 }
 
+TEST(ConnectFailureTest, NameThatDoesNotResolveFailsTheSend) {
+  // A label over 63 characters: the resolver refuses it without asking any
+  // name server, so nothing leaves the machine.
+  ExchangeSpec spec;
+  spec.url = "http://" + std::string(64, 'a') + ".invalid/";
+  ExchangeResult r = exchange(spec);
+  EXPECT_EQ(r.failedStep, Step::Send);
+  EXPECT_EQ(r.error, ERROR_WINHTTP_NAME_NOT_RESOLVED);
+}
+
 TEST(ConnectFailureTest, NameThatCannotBeAHostFailsTheSend) {
   Handles h;
   h.session = WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, u"", nullptr, 0);
