@@ -1,11 +1,11 @@
 // VBScript.RegExp on PCRE2 in 16-bit mode.
 //
-// Subjects and patterns are UTF-16; each code unit is one character (no UTF
-// mode), so FirstIndex and Length count UTF-16 code units as the original
-// component does. The options give ECMAScript behaviour: "$" only at the very
-// end unless Multiline, an empty class "[]" matching nothing, "\uXXXX"
-// escapes, "." and line anchors with CR and LF as line ends, and in global
-// mode an empty match moves the next search on by one unit.
+// Subjects and patterns are UTF-16, and FirstIndex and Length count UTF-16
+// code units as the original component does. A pattern is read by the
+// component's own grammar and translated into PCRE2's (regexp_pattern.h),
+// which decides what it means; PCRE2 compiles and runs the translation in
+// UTF mode that tolerates lone surrogates. In global mode an empty match
+// moves the next search on by one unit.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
@@ -17,6 +17,7 @@
 #include "platform/com/automation_class.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
+#include "platform/components/regexp_pattern.h"
 
 namespace {
 
@@ -26,10 +27,32 @@ constexpr IID IID_IMatchCollection2 = {0x3F4DACB2, 0x160D, 0x11D2, {0xA8, 0xE9, 
 constexpr IID IID_ISubMatches = {0x3F4DACB3, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 
 // Errors as the scripting runtime reports them.
-constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x800A0005);       // 5
-constexpr HRESULT kOutOfStack = static_cast<HRESULT>(0x800A001C);        // 28
-constexpr HRESULT kSyntaxError = static_cast<HRESULT>(0x800A139A);       // 5017
+constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x800A0005);  // 5
+constexpr HRESULT kOutOfMemory = static_cast<HRESULT>(0x800A0007);  // 7
+constexpr HRESULT kOutOfStack = static_cast<HRESULT>(0x800A001C);   // 28
 constexpr char16_t kErrorSource[] = u"Microsoft VBScript runtime error";
+
+struct ComponentError {
+  HRESULT code;
+  const char16_t* description;
+};
+
+ComponentError patternError(PatternError error) {
+  switch (error) {
+    case PatternError::UnexpectedQuantifier:
+      return {static_cast<HRESULT>(0x800A139B), u"Unexpected quantifier"};  // 5018
+    case PatternError::ExpectedBracket:
+      return {static_cast<HRESULT>(0x800A139C), u"Expected ']' in regular expression"};  // 5019
+    case PatternError::ExpectedParen:
+      return {static_cast<HRESULT>(0x800A139D), u"Expected ')' in regular expression"};  // 5020
+    case PatternError::InvalidRange:
+      return {static_cast<HRESULT>(0x800A139E), u"Invalid range in character set"};  // 5021
+    case PatternError::TooDeep:
+      return {kOutOfStack, u"Out of stack space"};
+    default:
+      return {static_cast<HRESULT>(0x800A139A), u"Syntax error in regular expression"};  // 5017
+  }
+}
 
 struct FoundMatch {
   size_t start = 0;
@@ -165,28 +188,39 @@ struct RegExpObject : AutomationObject {
   std::u16string compiledPattern;
   uint32_t compiledOptions = 0;
 
+  // PCRE2 option bits; Multiline is part of the translation and its bit here
+  // only tells compiled patterns apart.
   uint32_t options() const {
-    uint32_t o = PCRE2_DOLLAR_ENDONLY | PCRE2_ALLOW_EMPTY_CLASS | PCRE2_ALT_BSUX;
+    uint32_t o = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_MATCH_UNSET_BACKREF;
     if (ignoreCase) o |= PCRE2_CASELESS;
     if (multiline) o |= PCRE2_MULTILINE;
     return o;
   }
 
-  // Compiles when pattern or options changed; raises the syntax error otherwise.
+  // Compiles when pattern or options changed; raises the component's error
+  // for a pattern it rejects.
   HRESULT compile(Call& call) {
     uint32_t o = options();
     if (code && compiledPattern == pattern && compiledOptions == o) return S_OK;
     code.reset();
+    PatternTranslation translation = translatePattern(pattern, multiline);
+    if (translation.error != PatternError::None) {
+      ComponentError e = patternError(translation.error);
+      return call.raise(kErrorSource, e.description, e.code);
+    }
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (!context) return E_OUTOFMEMORY;
-    pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
+    pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);  // "." stops at LF and CR
+    pcre2_set_parens_nest_limit(context, kMaxPatternNesting + 10);
     int error = 0;
     PCRE2_SIZE offset = 0;
     pcre2_code* compiled =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), o, &error,
-                      &offset, context);
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translation.pcre2.data()), translation.pcre2.size(),
+                      o & ~PCRE2_MULTILINE, &error, &offset, context);
     pcre2_compile_context_free(context);
-    if (!compiled) return call.raise(kErrorSource, u"Syntax error in regular expression", kSyntaxError);
+    // The grammar was checked; what PCRE2 can still refuse is a pattern too
+    // large for it.
+    if (!compiled) return call.raise(kErrorSource, u"Out of memory", kOutOfMemory);
     code.reset(compiled);
     compiledPattern = pattern;
     compiledOptions = o;
