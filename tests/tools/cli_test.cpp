@@ -65,16 +65,24 @@ TEST(CliQuery, RandomPricesCarryTheirThresholdGrade) {
   EXPECT_EQ(count, 8);
 }
 
-TEST(CliUsage, ErrorsExitWithTwo) {
-  EXPECT_EQ(run("").exitCode, 2);
-  EXPECT_EQ(run("query").exitCode, 2);
-  EXPECT_EQ(run("query --bogus 8888").exitCode, 2);
-  EXPECT_EQ(run("frobnicate").exitCode, 2);
-  EXPECT_EQ(run("table extra").exitCode, 2);
+TEST(CliUsage, ErrorsExitWithTwoAndEveryCommandAnswersHelp) {
+  for (const char* wrong : {"", "query", "query --bogus 8888", "frobnicate", "table extra",
+                            "json", "json a b c", "regex onlyone", "--bogus"})
+    EXPECT_EQ(run(wrong).exitCode, 2) << wrong;
   const Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("query [--random] TAIL..."), std::string::npos);
-  EXPECT_NE(help.out.find("table"), std::string::npos);
+  for (const char* command : {"query", "table", "json", "regex"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    const Result own = run(std::string(command) + " --help");
+    EXPECT_EQ(own.exitCode, 0) << command;
+    EXPECT_NE(own.out.find(std::string("kestrune-cli ") + command), std::string::npos) << own.out;
+  }
+}
+
+TEST(CliUsage, VersionIsTheProgramVersion) {
+  const Result r = run("--version");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "25.14\n");
 }
 
 TEST(CliTable, WritesTheEmbeddedBytesUnchanged) {
