@@ -26,10 +26,11 @@ constexpr IID IID_IMatch2 = {0x3F4DACB1, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10
 constexpr IID IID_IMatchCollection2 = {0x3F4DACB2, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 constexpr IID IID_ISubMatches = {0x3F4DACB3, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 
-// Errors as the scripting runtime reports them.
-constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x800A0005);  // 5
-constexpr HRESULT kOutOfMemory = static_cast<HRESULT>(0x800A0007);  // 7
-constexpr HRESULT kOutOfStack = static_cast<HRESULT>(0x800A001C);   // 28
+// Errors as the scripting runtime reports them: 0x800A0000 | number.
+constexpr HRESULT runtimeError(uint16_t number) { return static_cast<HRESULT>(0x800A0000u | number); }
+constexpr HRESULT kInvalidCall = runtimeError(5);
+constexpr HRESULT kOutOfMemory = runtimeError(7);
+constexpr HRESULT kOutOfStack = runtimeError(28);
 constexpr char16_t kErrorSource[] = u"Microsoft VBScript runtime error";
 
 struct ComponentError {
@@ -39,18 +40,12 @@ struct ComponentError {
 
 ComponentError patternError(PatternError error) {
   switch (error) {
-    case PatternError::UnexpectedQuantifier:
-      return {static_cast<HRESULT>(0x800A139B), u"Unexpected quantifier"};  // 5018
-    case PatternError::ExpectedBracket:
-      return {static_cast<HRESULT>(0x800A139C), u"Expected ']' in regular expression"};  // 5019
-    case PatternError::ExpectedParen:
-      return {static_cast<HRESULT>(0x800A139D), u"Expected ')' in regular expression"};  // 5020
-    case PatternError::InvalidRange:
-      return {static_cast<HRESULT>(0x800A139E), u"Invalid range in character set"};  // 5021
-    case PatternError::TooDeep:
-      return {kOutOfStack, u"Out of stack space"};
-    default:
-      return {static_cast<HRESULT>(0x800A139A), u"Syntax error in regular expression"};  // 5017
+    case PatternError::UnexpectedQuantifier: return {runtimeError(5018), u"Unexpected quantifier"};
+    case PatternError::ExpectedBracket: return {runtimeError(5019), u"Expected ']' in regular expression"};
+    case PatternError::ExpectedParen: return {runtimeError(5020), u"Expected ')' in regular expression"};
+    case PatternError::InvalidRange: return {runtimeError(5021), u"Invalid range in character set"};
+    case PatternError::TooDeep: return {kOutOfStack, u"Out of stack space"};
+    default: return {runtimeError(5017), u"Syntax error in regular expression"};
   }
 }
 
