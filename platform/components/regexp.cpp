@@ -9,6 +9,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -178,63 +179,78 @@ struct RegExpObject : AutomationObject {
   bool global = false;
   bool multiline = false;
 
-  // The compiled pattern, for the pattern and options it was compiled with.
+  // The pattern's translation, for the pattern and options it was made
+  // with, and what PCRE2 compiled of it: `code` for subjects without
+  // surrogates, matched without PCRE2's validity check of the subject
+  // (which costs a pass over the rest of the subject at every match), and
+  // `tolerantCode` (PCRE2_MATCH_INVALID_UTF) for the others, compiled when
+  // first needed.
+  std::u16string translation;
   std::unique_ptr<pcre2_code, CodeDeleter> code;
-  std::u16string compiledPattern;
-  uint32_t compiledOptions = 0;
+  std::unique_ptr<pcre2_code, CodeDeleter> tolerantCode;
+  std::u16string translatedPattern;
+  bool translatedIgnoreCase = false;
+  bool translatedMultiline = false;
 
-  // PCRE2 option bits; Multiline is part of the translation and its bit here
-  // only tells compiled patterns apart.
-  uint32_t options() const {
-    uint32_t o = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_MATCH_UNSET_BACKREF;
-    if (ignoreCase) o |= PCRE2_CASELESS;
-    if (multiline) o |= PCRE2_MULTILINE;
-    return o;
-  }
-
-  // Compiles when pattern or options changed; raises the component's error
-  // for a pattern it rejects.
-  HRESULT compile(Call& call) {
-    uint32_t o = options();
-    if (code && compiledPattern == pattern && compiledOptions == o) return S_OK;
+  // Translates when pattern or options changed; raises the component's
+  // error for a pattern it rejects.
+  HRESULT translate(Call& call) {
+    if (code && translatedPattern == pattern && translatedIgnoreCase == ignoreCase &&
+        translatedMultiline == multiline)
+      return S_OK;
     code.reset();
-    PatternTranslation translation = translatePattern(pattern, multiline);
-    if (translation.error != PatternError::None) {
-      ComponentError e = patternError(translation.error);
+    tolerantCode.reset();
+    PatternTranslation t = translatePattern(pattern, multiline);
+    if (t.error != PatternError::None) {
+      ComponentError e = patternError(t.error);
       return call.raise(kErrorSource, e.description, e.code);
     }
+    translation = std::move(t.pcre2);
+    if (HRESULT hr = compile(call, code, 0); FAILED(hr)) return hr;
+    translatedPattern = pattern;
+    translatedIgnoreCase = ignoreCase;
+    translatedMultiline = multiline;
+    return S_OK;
+  }
+
+  HRESULT compile(Call& call, std::unique_ptr<pcre2_code, CodeDeleter>& into, uint32_t extraOptions) {
+    uint32_t options = PCRE2_UTF | PCRE2_MATCH_UNSET_BACKREF | extraOptions;
+    if (ignoreCase) options |= PCRE2_CASELESS;
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (!context) return E_OUTOFMEMORY;
     pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);  // "." stops at LF and CR
     pcre2_set_parens_nest_limit(context, kMaxPatternNesting + 10);
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code* compiled =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translation.pcre2.data()), translation.pcre2.size(),
-                      o & ~PCRE2_MULTILINE, &error, &offset, context);
+    into.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translation.data()), translation.size(),
+                             options, &error, &offset, context));
     pcre2_compile_context_free(context);
     // The grammar was checked; what PCRE2 can still refuse is a pattern too
     // large for it.
-    if (!compiled) return call.raise(kErrorSource, u"Out of memory", kOutOfMemory);
-    code.reset(compiled);
-    compiledPattern = pattern;
-    compiledOptions = o;
+    if (!into) return call.raise(kErrorSource, u"Out of memory", kOutOfMemory);
     return S_OK;
   }
 
   // Finds the first match (or all, with `all`) in `set.subject`.
   HRESULT search(Call& call, MatchSet& set, bool all) {
-    if (HRESULT hr = compile(call); FAILED(hr)) return hr;
+    if (HRESULT hr = translate(call); FAILED(hr)) return hr;
+    const bool surrogates = std::any_of(set.subject.begin(), set.subject.end(),
+                                        [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+    if (surrogates && !tolerantCode) {
+      if (HRESULT hr = compile(call, tolerantCode, PCRE2_MATCH_INVALID_UTF); FAILED(hr)) return hr;
+    }
+    pcre2_code* pattern = surrogates ? tolerantCode.get() : code.get();
+    const uint32_t matchOptions = surrogates ? 0 : PCRE2_NO_UTF_CHECK;
     std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
-        pcre2_match_data_create_from_pattern(code.get(), nullptr));
+        pcre2_match_data_create_from_pattern(pattern, nullptr));
     if (!data) return E_OUTOFMEMORY;
     uint32_t groups = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    pcre2_pattern_info(pattern, PCRE2_INFO_CAPTURECOUNT, &groups);
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(set.subject.data());
     const size_t length = set.subject.size();
     size_t from = 0;
     while (from <= length) {
-      int rc = pcre2_match(code.get(), subject, length, from, 0, data.get(), nullptr);
+      int rc = pcre2_match(pattern, subject, length, from, matchOptions, data.get(), nullptr);
       if (rc == PCRE2_ERROR_NOMATCH) break;
       if (rc < 0) return call.raise(kErrorSource, u"Out of stack space", kOutOfStack);
       const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data.get());

@@ -176,6 +176,36 @@ TEST_F(RegExpTest, EcmaScriptSemantics) {
   EXPECT_EQ("a", run("a", "aaa", false));                      // not global: first only
 }
 
+// UTF-16 subjects that no code-page text gives: a surrogate pair counts two
+// units, a lone surrogate is matched by nothing and breaks nothing.
+TEST_F(RegExpTest, SubjectsWithSurrogates) {
+  auto firstIndexes = [&](const char* pattern, std::u16string_view subject) {
+    VARIANT raw;
+    VariantInit(&raw);
+    raw.vt = VT_BSTR;
+    raw.bstrVal = SysAllocStringLen(subject.data(), static_cast<UINT>(subject.size()));
+    Variant text;
+    text.setRaw(raw);
+    VariantClear(&raw);
+    re.setProperty("Pattern", pattern);
+    re.setProperty("Global", true);
+    ComObject matches = re.callMethodObject("Execute", text);
+    if (matches.isEmpty()) return std::string("<failed>");
+    std::string out;
+    for (int i = 0; i < static_cast<int>(matches.getPropertyNumber("Count")); ++i) {
+      ComObject m = matches.getPropertyObject("Item", i);
+      out += std::to_string(static_cast<int>(m.getPropertyNumber("FirstIndex"))) + "+" +
+             std::to_string(static_cast<int>(m.getPropertyNumber("Length"))) + " ";
+    }
+    return out;
+  };
+  EXPECT_EQ("3+1 ", firstIndexes("y", u"x\U0001F600y"));
+  EXPECT_EQ("1+2 ", firstIndexes("\\uD83D\\uDE00", u"x\U0001F600y"));
+  EXPECT_EQ("0+1 2+1 ", firstIndexes(".", std::u16string{u'a', char16_t(0xD800), u'b'}));
+  EXPECT_EQ("", firstIndexes("\\uD800", std::u16string{u'a', char16_t(0xD800), u'b'}));
+  EXPECT_EQ("0+2 ", firstIndexes("a+", u"aa"));  // and again without surrogates
+}
+
 TEST_F(RegExpTest, EmptyMatchesAdvanceByOne) {
   EXPECT_EQ("|aaa|", run("a*", "baaa"));
   EXPECT_EQ("aa|", run("a*", "aa"));
