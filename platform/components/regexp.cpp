@@ -169,6 +169,13 @@ struct CodeDeleter {
 struct MatchDataDeleter {
   void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
+struct MatchContextDeleter {
+  void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+
+// The memory one match may take for backtracking (KiB): beyond it the
+// search fails as out of stack space instead of taking the machine's memory.
+constexpr uint32_t kMatchHeapLimit = 64 * 1024;
 
 struct RegExpObject : AutomationObject {
   RegExpObject() : AutomationObject(regExpClass()) {}
@@ -219,7 +226,8 @@ struct RegExpObject : AutomationObject {
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (!context) return E_OUTOFMEMORY;
     pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);  // "." stops at LF and CR
-    pcre2_set_parens_nest_limit(context, kMaxPatternNesting + 10);
+    // Every group of the pattern, and a group around a quantified lookahead.
+    pcre2_set_parens_nest_limit(context, 2 * kMaxPatternNesting + 10);
     int error = 0;
     PCRE2_SIZE offset = 0;
     into.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translation.data()), translation.size(),
@@ -243,14 +251,16 @@ struct RegExpObject : AutomationObject {
     const uint32_t matchOptions = surrogates ? 0 : PCRE2_NO_UTF_CHECK;
     std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
         pcre2_match_data_create_from_pattern(pattern, nullptr));
-    if (!data) return E_OUTOFMEMORY;
+    std::unique_ptr<pcre2_match_context, MatchContextDeleter> context(pcre2_match_context_create(nullptr));
+    if (!data || !context) return E_OUTOFMEMORY;
+    pcre2_set_heap_limit(context.get(), kMatchHeapLimit);
     uint32_t groups = 0;
     pcre2_pattern_info(pattern, PCRE2_INFO_CAPTURECOUNT, &groups);
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(set.subject.data());
     const size_t length = set.subject.size();
     size_t from = 0;
     while (from <= length) {
-      int rc = pcre2_match(pattern, subject, length, from, matchOptions, data.get(), nullptr);
+      int rc = pcre2_match(pattern, subject, length, from, matchOptions, data.get(), context.get());
       if (rc == PCRE2_ERROR_NOMATCH) break;
       if (rc < 0) return call.raise(kErrorSource, u"Out of stack space", kOutOfStack);
       const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data.get());

@@ -28,7 +28,8 @@
 // The translation is ASCII and meant for PCRE2's 16-bit library in UTF mode
 // with PCRE2_MATCH_INVALID_UTF and PCRE2_MATCH_UNSET_BACKREF, newlines
 // PCRE2_NEWLINE_ANYCRLF, and PCRE2_CASELESS for IgnoreCase (simple Unicode
-// case folding). It nests at most kMaxPatternNesting + 2 parentheses deep.
+// case folding). Its parentheses nest at most 2 * kMaxPatternNesting + 2 deep
+// (a quantified lookahead is wrapped in a group).
 #pragma once
 
 #include <string>
@@ -45,8 +46,9 @@ enum class PatternError {
   TooDeep,               // 28 "Out of stack space": groups nested deeper than kMaxPatternNesting
 };
 
-// The deepest nesting of groups a pattern may have.
-constexpr int kMaxPatternNesting = 1000;
+// The deepest nesting of groups a pattern may have (PCRE2 itself compiles
+// no more than about 950 nested capturing groups).
+constexpr int kMaxPatternNesting = 500;
 
 struct PatternTranslation {
   std::u16string pcre2;  // empty when the pattern is rejected

@@ -291,12 +291,13 @@ TEST_F(RegExpTest, AcceptedSyntax) {
       {"a{0,70000}", "g", "aaa", "0=aaa 3="},
       {"a{70000}|b", "g", "ab", "1=b"},
   });
-  // A few hundred nested groups.
-  std::string nested = std::string(300, '(') + "a" + std::string(300, ')');
+  // Groups nested as deep as the component goes.
+  std::string nested = std::string(kMaxPatternNesting, '(') + "a" + std::string(kMaxPatternNesting, ')');
   re.setProperty("Pattern", nested);
   ComObject matches = re.callMethodObject("Execute", "xa");
   ASSERT_FALSE(matches.isEmpty());
-  EXPECT_EQ(300, matches.getPropertyObject("Item", 0).getPropertyObject("SubMatches").getPropertyNumber("Count"));
+  EXPECT_EQ(kMaxPatternNesting,
+            matches.getPropertyObject("Item", 0).getPropertyObject("SubMatches").getPropertyNumber("Count"));
 }
 
 TEST_F(RegExpTest, RejectedSyntax) {
@@ -475,6 +476,14 @@ TEST_F(RegExpTest, CatastrophicPatternFailsInsteadOfHanging) {
   std::string subject(40, 'a');
   subject += '!';
   re.callMethodBool("Test", subject);
+  EXPECT_EQ(-11, LastInvokeError);
+  // Backtracking that would take gigabytes of memory fails the same way.
+  std::string loops;
+  for (int i = 0; i < kMaxPatternNesting; ++i) loops += '(';
+  loops += 'a';
+  for (int i = 0; i < kMaxPatternNesting; ++i) loops += ")*";
+  re.setProperty("Pattern", loops);
+  re.callMethodBool("Test", "aa");
   EXPECT_EQ(-11, LastInvokeError);
 }
 
