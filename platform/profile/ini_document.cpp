@@ -18,13 +18,8 @@ std::string_view trim(std::string_view s) {
 // Position of the single-byte character c, stepping over two-byte characters
 // (whose second byte may equal "]" or "\"), or npos.
 std::size_t findByte(std::string_view s, char c) {
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
-      ++i;
-    } else if (s[i] == c) {
-      return i;
-    }
-  }
+  for (std::size_t i = 0; i < s.size(); i += gbkCharSize(s, i))
+    if (s[i] == c) return i;
   return std::string_view::npos;
 }
 
@@ -36,13 +31,11 @@ bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 
 bool profileNamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (foldAscii(a[i]) != foldAscii(b[i])) {
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t size = gbkCharSize(a, i);
+    if (size == 2 ? a.compare(i, 2, b.substr(i, 2)) != 0 : foldAscii(a[i]) != foldAscii(b[i]))
       return false;
-    }
+    i += size;
   }
   return true;
 }

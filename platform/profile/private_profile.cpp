@@ -34,7 +34,7 @@ std::string_view cString(std::string_view s) { return s.substr(0, s.find('\0'));
 std::size_t fittingLength(std::string_view s, std::size_t room) {
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t width = isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    const std::size_t width = gbkCharSize(s, i);
     if (i + width > room) break;
     i += width;
   }
