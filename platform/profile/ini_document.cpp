@@ -53,6 +53,13 @@ bool isWritableKeyName(std::string_view key) {
 
 bool isWritableValue(std::string_view value) { return !hasLineBreak(value); }
 
+Text valueAsRead(std::string_view value) {
+  value = trim(value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return Text(value);
+}
+
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) { parse(); }
 
 void IniDocument::parse() {
@@ -64,11 +71,13 @@ void IniDocument::parse() {
     line.nameSize = name.size();
   };
   while (pos < all.size()) {
-    std::size_t newline = all.find('\n', pos);
-    std::size_t contentEnd = newline == std::string_view::npos ? all.size() : newline;
+    // CR LF, LF and a lone CR each end a line.
+    const std::size_t contentEnd = std::min(all.find_first_of("\r\n", pos), all.size());
     Line line;
     line.begin = pos;
-    line.next = newline == std::string_view::npos ? all.size() : newline + 1;
+    line.next = contentEnd;
+    if (contentEnd < all.size())
+      line.next += all.compare(contentEnd, LineEnd.size(), LineEnd) == 0 ? LineEnd.size() : 1;
     std::string_view content = trim(all.substr(pos, contentEnd - pos));
     if (content.empty()) {
       line.kind = Kind::Blank;
@@ -141,11 +150,7 @@ std::optional<Text> IniDocument::value(std::string_view section, std::string_vie
   for (std::size_t i = range->first; i < range->end; ++i) {
     const Line& line = lines_[i];
     if (line.kind != Kind::Entry || !profileNamesEqual(nameOf(line), key)) continue;
-    std::string_view value(bytes_.data() + line.valueBegin, line.valueEnd - line.valueBegin);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    return Text(value);
+    return valueAsRead(std::string_view(bytes_).substr(line.valueBegin, line.valueEnd - line.valueBegin));
   }
   return std::nullopt;
 }
@@ -157,7 +162,7 @@ void IniDocument::replaceBytes(std::size_t begin, std::size_t end, std::string_v
 
 std::size_t IniDocument::ensureLineEndBefore(std::size_t at) {
   std::size_t start = std::string_view(bytes_).starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
-  if (at <= start || bytes_[at - 1] == '\n') return at;
+  if (at <= start || bytes_[at - 1] == '\n' || bytes_[at - 1] == '\r') return at;
   replaceBytes(at, at, LineEnd);
   return at + LineEnd.size();
 }
