@@ -1,23 +1,34 @@
-// Subcommands of kestrune-cli. Each source file defines one and registers it
-// with a static CommandRegistration.
+// Subcommands of kestrune-cli. Each source file defines one: a function that
+// adds the subcommand, its options and operands to the CLI11 application and
+// returns the action to run when that subcommand is chosen. A static
+// CommandRegistration puts the function in the registry.
 #pragma once
 
+#include <CLI/CLI.hpp>
+#include <functional>
 #include <string>
 #include <vector>
 
 struct Command {
-  std::string name;
-  std::string usage;    // one line, after "kestrune-cli "
-  std::string summary;  // what it does, for --help
-  int (*run)(const std::vector<std::string>& args);  // args after the name
+  CLI::App* app;             // the subcommand, owned by the application
+  std::function<int()> run;  // its action; the result is the exit code
 };
 
-std::vector<Command>& commandRegistry();
+using CommandDefinition = Command (*)(CLI::App& cli);
+
+std::vector<CommandDefinition>& commandRegistry();
 
 struct CommandRegistration {
-  explicit CommandRegistration(Command command) { commandRegistry().push_back(std::move(command)); }
+  explicit CommandRegistration(CommandDefinition define) { commandRegistry().push_back(define); }
 };
 
-// Prints "kestrune-cli: message" and the command's usage on stderr; returns 2.
-int usageError(const Command& command, const std::string& message);
-const Command* findCommand(const std::string& name);
+// Prints "kestrune-cli: NAME: message" on stderr and returns 1, the exit code
+// of a failed operation.
+int commandFailure(const std::string& name, const std::string& message);
+
+// Reads all bytes of `file`, or of standard input for "-"; false when it cannot.
+bool readInput(const std::string& file, std::string& out);
+
+// The whole command line: parses, runs the chosen subcommand and returns the
+// exit code (0 success, 1 the operation failed, 2 usage error).
+int runCommandLine(int argc, const char* const* argv);

@@ -1,6 +1,7 @@
 // kestrune-cli query [--random] TAIL...: the captions the window shows after
 // typing each TAIL and pressing Enter, one line per TAIL.
 #include <iostream>
+#include <memory>
 
 #include "eval/evaluation.h"
 #include "platform/system/tick_count.h"
@@ -9,33 +10,17 @@
 
 namespace {
 
-int runQueryCommand(const std::vector<std::string>& args);
-
-const CommandRegistration registration({
-    "query",
-    "query [--random] TAIL...",
-    "evaluate each TAIL as the window does on Enter; prints price, grade and advice "
-    "captions separated by TABs (--random: the random evaluation)",
-    runQueryCommand,
-});
-
-int runQueryCommand(const std::vector<std::string>& args) {
-  const Command& self = *findCommand("query");
+struct QueryOptions {
   bool random = false;
   std::vector<std::string> tails;
-  for (const std::string& a : args) {
-    if (a == "--random") random = true;
-    else if (a.size() > 1 && a[0] == '-' && a.find_first_not_of("0123456789", 1) != std::string::npos)
-      return usageError(self, "unknown option '" + a + "'");
-    else tails.push_back(a);
-  }
-  if (tails.empty()) return usageError(self, "no TAIL given");
+};
 
-  if (!random) loadTailTable();
+int runQuery(const QueryOptions& options) {
+  if (!options.random) loadTailTable();
   Text advice;  // the advice caption keeps its text when a grade is not known
-  for (const std::string& tail : tails) {
+  for (const std::string& tail : options.tails) {
     Text price, grade;
-    if (random) {
+    if (options.random) {
       int32_t value = drawRandomPrice(GetTickCount());
       price = priceText(value);
       grade = gradeForPrice(value);
@@ -49,5 +34,18 @@ int runQueryCommand(const std::vector<std::string>& args) {
   }
   return 0;
 }
+
+Command defineQuery(CLI::App& cli) {
+  auto options = std::make_shared<QueryOptions>();
+  CLI::App* sub = cli.add_subcommand(
+      "query",
+      "evaluate each TAIL as the window does on Enter; prints price, grade and advice "
+      "captions separated by TABs");
+  sub->add_flag("--random", options->random, "the random evaluation instead of the table");
+  sub->add_option("TAIL", options->tails, "tail numbers to evaluate")->required();
+  return {sub, [options] { return runQuery(*options); }};
+}
+
+const CommandRegistration registration(defineQuery);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // kestrune-cli regex [--case-sensitive] [--no-multiline] [--no-global] PATTERN SUBJECT:
 // runs RegexMatcher::search and prints the matches with their sub-matches.
 #include <iostream>
+#include <memory>
 
 #include "platform/text/gbk.h"
 #include "script/regex_matcher.h"
@@ -8,35 +9,18 @@
 
 namespace {
 
-int runRegexCommand(const std::vector<std::string>& args);
+struct RegexOptions {
+  bool caseSensitive = false;
+  bool noMultiline = false;
+  bool noGlobal = false;
+  std::string pattern;
+  std::string subject;
+};
 
-const CommandRegistration registration({
-    "regex",
-    "regex [--case-sensitive] [--no-multiline] [--no-global] PATTERN SUBJECT",
-    "search SUBJECT for PATTERN with the program's regular-expression object; prints "
-    "\"count N\", then \"match I POS TEXT\" per match and \"  sub J POS TEXT\" per sub-match "
-    "(1-based indices, POS the byte offset in the GBK subject)",
-    runRegexCommand,
-});
-
-int runRegexCommand(const std::vector<std::string>& args) {
-  const Command& self = *findCommand("regex");
-  bool caseSensitive = false, multiline = true, global = true, optionsDone = false;
-  std::vector<std::string> operands;
-  for (const std::string& a : args) {
-    if (!optionsDone && a == "--") optionsDone = true;
-    else if (!optionsDone && a == "--case-sensitive") caseSensitive = true;
-    else if (!optionsDone && a == "--no-multiline") multiline = false;
-    else if (!optionsDone && a == "--no-global") global = false;
-    else if (!optionsDone && a.size() > 2 && a.compare(0, 2, "--") == 0)
-      return usageError(self, "unknown option '" + a + "'");
-    else operands.push_back(a);
-  }
-  if (operands.size() != 2) return usageError(self, "expected PATTERN and SUBJECT");
-
+int runRegex(const RegexOptions& options) {
   RegexMatcher matcher;
-  if (!matcher.search(utf8ToGbk(operands[0]), utf8ToGbk(operands[1]), caseSensitive, multiline,
-                      global)) {
+  if (!matcher.search(utf8ToGbk(options.pattern), utf8ToGbk(options.subject), options.caseSensitive,
+                      !options.noMultiline, !options.noGlobal)) {
     std::cout << "search failed\n";
     return 1;
   }
@@ -54,5 +38,22 @@ int runRegexCommand(const std::vector<std::string>& args) {
   }
   return 0;
 }
+
+Command defineRegex(CLI::App& cli) {
+  auto options = std::make_shared<RegexOptions>();
+  CLI::App* sub = cli.add_subcommand(
+      "regex",
+      "search SUBJECT for PATTERN with the program's regular-expression object; prints "
+      "\"count N\", then \"match I POS TEXT\" per match and \"  sub J POS TEXT\" per sub-match "
+      "(1-based indices, POS the byte offset in the GBK subject)");
+  sub->add_flag("--case-sensitive", options->caseSensitive, "letters must match in case");
+  sub->add_flag("--no-multiline", options->noMultiline, "^ and $ match only at the ends of SUBJECT");
+  sub->add_flag("--no-global", options->noGlobal, "stop after the first match");
+  sub->add_option("PATTERN", options->pattern, "the regular expression")->required();
+  sub->add_option("SUBJECT", options->subject, "the text to search")->required();
+  return {sub, [options] { return runRegex(*options); }};
+}
+
+const CommandRegistration registration(defineRegex);
 
 }  // namespace

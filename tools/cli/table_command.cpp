@@ -6,17 +6,18 @@
 
 namespace {
 
-int runTableCommand(const std::vector<std::string>& args) {
-  if (!args.empty()) return usageError(*findCommand("table"), "table takes no arguments");
+int runTable() {
   std::fwrite(TAIL_TABLE_TEXT, 1, TAIL_TABLE_SIZE, stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  if (std::fflush(stdout) != 0) return commandFailure("table", "cannot write the table");
+  return 0;
 }
 
-const CommandRegistration registration({
-    "table",
-    "table",
-    "write the built-in tail-number table (GBK, CR LF) to standard output",
-    runTableCommand,
-});
+Command defineTable(CLI::App& cli) {
+  CLI::App* sub =
+      cli.add_subcommand("table", "write the built-in tail-number table (GBK, CR LF) to standard output");
+  return {sub, runTable};
+}
+
+const CommandRegistration registration(defineTable);
 
 }  // namespace
