@@ -4,7 +4,7 @@
 // Lines end in CR LF, LF or a lone CR; lines written here end in CR LF.
 // A line whose first non-blank byte is "[" starts a section named by the text
 // up to "]" (or the end of the line); ";" starts a comment; a line with "="
-// inside a section is an entry "key=value". Blanks (space, tab)
+// inside a section is an entry "key=value". Blanks (space, tab, CR)
 // around names and values are not part of them. Names match without case for
 // ASCII letters; two-byte GBK characters always match exactly. Lines before
 // the first section, and lines without "=", belong to no entry: they are kept
