@@ -12,9 +12,6 @@ using Text = std::string;
 // A counted byte buffer (request and response bodies, UTF-16 text bytes).
 using ByteArray = std::vector<unsigned char>;
 
-// True when b is the lead byte of a two-byte GBK character.
-inline bool isLeadByte(unsigned char b) { return b >= 0x80; }
-
 // The one notion of a character that every scanner of local text shares with
 // the code-page 936 decoder: the number of bytes (1 or 2) of the character at
 // text[pos]. Two for a lead byte 0x81-0xFE followed by a trail byte 0x40-0xFE
@@ -75,13 +72,3 @@ Text intToText(int64_t value);
 
 // Truncation toward zero; NaN gives 0 and values beyond 32 bits saturate.
 int32_t truncToInt(double value);
-
-// The bytes of the character at `pos` as the code-page 936 decoder reads
-// it: 2 for a lead byte 0x81-0xFE followed by a trail byte 0x40-0xFE other
-// than 0x7F, else 1. Each such character is one UTF-16 code unit.
-inline size_t gbkCharSize(std::string_view text, size_t pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  if (lead < 0x81 || lead > 0xFE || pos + 1 >= text.size()) return 1;
-  const auto trail = static_cast<unsigned char>(text[pos + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
-}
