@@ -6,7 +6,7 @@
 
 #include "platform/com/class_registry.h"
 
-thread_local int32_t LastInvokeError = 0;
+constinit thread_local int32_t LastInvokeError = 0;
 
 ComObject::ComObject(const ComObject& other) : object_(other.object_) {
   if (object_) object_->AddRef();

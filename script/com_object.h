@@ -35,7 +35,10 @@
 #include "script/com_variant.h"
 
 // The code of the thread's last property read, property write or method call.
-extern thread_local int32_t LastInvokeError;
+// constinit: statically initialised, so readers in other files reach it
+// directly instead of through a thread-local wrapper call (which GCC 12's
+// UBSan null check misreads as a null reference).
+extern constinit thread_local int32_t LastInvokeError;
 
 class ComObject {
  public:
