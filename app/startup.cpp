@@ -4,11 +4,15 @@
 #include <filesystem>
 
 #include "app/program_state.h"
+#include "app/version_notice.h"
 #include "eval/tail_table.h"
+#include "kestrune/notice_endpoint.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
 #include "platform/gui/runtime.h"
+#include "platform/system/shell.h"
 #include "platform/text/gbk.h"
+#include "script/json_document.h"
 #include "ui/main_window.h"
 
 namespace {
@@ -31,8 +35,19 @@ void startRuntime() {
 
 void stopRuntime() { OleUninitialize(); }
 
+void checkVersionNotice(JsonDocument& document) {
+  if (readVersionNotice(document, noticeAddress())) return;
+  MessageBoxA(nullptr, "软件已更新，请下载最新版本"_gbk.c_str(), "温馨提示"_gbk.c_str(),
+              MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
+  ShellExecuteA(nullptr, "open", DownloadPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+  endProcessNow(0);
+}
+
 void onMainWindowCreated(MainWindow& window) {
-  // 1. Version notice: joins here with its own module.
+  // The notice's document lives for the whole handler.
+  JsonDocument noticeDocument;
+  // 1. Version notice: on a different version the process ends here.
+  checkVersionNotice(noticeDocument);
   // 2. The tail-number table.
   loadTailTable();
   // 3. Colour restore.

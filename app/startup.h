@@ -1,6 +1,7 @@
 // Start-up: the program entry's steps and the main window's created handler.
 #pragma once
 
+class JsonDocument;
 class MainWindow;
 
 // Step 1 of the entry, what the GUI thread needs before anything else runs:
@@ -8,6 +9,11 @@ class MainWindow;
 // automation components. stopRuntime undoes the OLE start-up.
 void startRuntime();
 void stopRuntime();
+
+// The version notice's check: returns when the published version is the
+// program's own; otherwise shows the update message, opens the download page
+// and ends the process with exit code 0, skipping the exit clean-up.
+void checkVersionNotice(JsonDocument& document);
 
 // The created handler: version notice, table load, colour restore.
 void onMainWindowCreated(MainWindow& window);

@@ -68,8 +68,14 @@ int MessageBoxA(void* owner, const char* text, const char* caption, uint32_t typ
   QMessageBox box;
   box.setText(gui::toQString(text ? Text(text) : Text()));
   box.setWindowTitle(gui::toQString(caption ? Text(caption) : Text()));
-  if (type & MB_ICONERROR) box.setIcon(QMessageBox::Critical);
-  else if (type & MB_ICONINFORMATION) box.setIcon(QMessageBox::Information);
+  switch (type & MB_ICONMASK) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONEXCLAMATION: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  box.setWindowModality(Qt::ApplicationModal);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
   return IDOK;

@@ -40,10 +40,17 @@ bool saveWindowPicture(const char* pngPath);
 // Message box types and results used by the program.
 inline constexpr uint32_t MB_OK = 0x0;
 inline constexpr uint32_t MB_ICONERROR = 0x10;
+inline constexpr uint32_t MB_ICONQUESTION = 0x20;
+inline constexpr uint32_t MB_ICONEXCLAMATION = 0x30;
 inline constexpr uint32_t MB_ICONINFORMATION = 0x40;
+inline constexpr uint32_t MB_ICONMASK = 0xF0;
+inline constexpr uint32_t MB_TASKMODAL = 0x2000;
 inline constexpr int IDOK = 1;
 
-// Shows a modal message box with GBK `text` and `caption`; returns IDOK.
+// Shows a modal message box with GBK `text`, `caption` (its window title) and
+// the icon of `type`, with one OK button; returns IDOK when it is dismissed.
+// With no owner, MB_TASKMODAL and plain boxes alike block every window of
+// the program (application-modal).
 int MessageBoxA(void* owner, const char* text, const char* caption, uint32_t type);
 
 // The runtime's fatal error: a message box with `message`, then the process
