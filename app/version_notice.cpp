@@ -18,9 +18,10 @@ Text utf8ToLocalText(const Text& text) {
   return fromWideText(toWideText(text, 65001), DefaultCodePage);
 }
 
-bool readVersionNotice(JsonDocument& document, const Text& address) {
+bool readVersionNotice(JsonDocument& document, const Text& address, Text* statusText) {
   AppVersion = ProgramVersion;
-  NoticeText = utf8ToLocalText(httpRequest(address, 0));
+  NoticeText = utf8ToLocalText(httpRequest(address, HttpGet, {}, {}, nullptr, {}, nullptr, false, {},
+                                           {}, {}, {}, {}, 0, nullptr, statusText));
   document.parse(NoticeText);
   NoticeVersion = document.getText("data.V");
   NoticeC = document.getText("data.C");

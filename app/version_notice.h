@@ -20,7 +20,9 @@ Text utf8ToLocalText(const Text& text);
 // `address`, stores the converted document in NoticeText, parses it into
 // `document` and reads data.V, data.C and data.W into NoticeVersion, NoticeC
 // and NoticeW. True when NoticeVersion equals AppVersion byte for byte.
-bool readVersionNotice(JsonDocument& document, const Text& address);
+// `statusText`, when given, receives the request's status text or failure
+// message; the request is the same either way.
+bool readVersionNotice(JsonDocument& document, const Text& address, Text* statusText = nullptr);
 
 // Ends process `processId` (0: this process) with exit code 0; true when it
 // was terminated. For this process it does not return.

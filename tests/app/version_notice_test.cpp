@@ -175,6 +175,25 @@ TEST_F(VersionNoticeTest, TheRealProgramStartsAndCleansUpAtANormalExit) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(path("opened"))));
 }
 
+TEST_F(VersionNoticeTest, TheCliReadsTheNoticeAsTheProgramDoes) {
+  const auto cli = [](const std::string& args, int& exitCode) {
+    QProcess process;
+    process.start(KESTRUNE_CLI, QProcess::splitCommand(QString::fromStdString(args)));
+    EXPECT_TRUE(process.waitForFinished(60000));
+    exitCode = process.exitCode();
+    return process.readAllStandardOutput().toStdString();
+  };
+  int exitCode = -1;
+  endpoint_->serve(R"({"data":{"V":25.14,"C":"说明","W":"网址"}})");
+  EXPECT_EQ(cli("notice " + endpoint_->address(), exitCode),
+            "address\t" + endpoint_->address() +
+                "\nstatus\t200 OK\nversion\t25.14\nC\t说明\nW\t网址\nthe program starts\n");
+  EXPECT_EQ(exitCode, 0);
+  endpoint_->serve(R"({"data":{"V":"25.15"}})");
+  EXPECT_NE(cli("notice", exitCode).find("version\t25.15\n"), std::string::npos);  // the override
+  EXPECT_EQ(exitCode, 1);
+}
+
 TEST(VersionNoticeAddress, TheOverrideReplacesTheBuiltInAddressWhole) {
   unsetenv("KESTRUNE_NOTICE_URL");
   EXPECT_EQ(noticeAddress(), BuiltInNoticeAddress);

@@ -22,11 +22,13 @@ int runNotice(const NoticeOptions& options) {
   registerComponentFactories();
   const Text address = options.address.empty() ? noticeAddress() : utf8ToGbk(options.address);
   bool starts = false;
+  Text status;
   {
     JsonDocument document;
-    starts = readVersionNotice(document, address);
+    starts = readVersionNotice(document, address, &status);
   }
-  std::cout << "address\t" << gbkToUtf8(address) << "\nversion\t" << gbkToUtf8(NoticeVersion)
+  std::cout << "address\t" << gbkToUtf8(address) << "\nstatus\t" << gbkToUtf8(status)
+            << "\nversion\t" << gbkToUtf8(NoticeVersion)
             << "\nC\t" << gbkToUtf8(NoticeC) << "\nW\t" << gbkToUtf8(NoticeW) << "\n";
   if (starts) {
     std::cout << "the program starts\n";
