@@ -7,6 +7,8 @@ void registerComponentFactories() {
   std::call_once(once, [] {
     registerRegExpFactory();
     registerScriptControlFactory();
+    registerAdodbStreamFactory();
+    registerWbemLocatorFactory();
     // One line per further component.
   });
 }

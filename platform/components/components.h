@@ -12,3 +12,5 @@ void registerComponentFactories();
 // One register function per component file.
 void registerRegExpFactory();  // VBScript.RegExp (regexp.cpp)
 void registerScriptControlFactory();  // MSScriptControl.ScriptControl (script_control.cpp)
+void registerAdodbStreamFactory();  // ADODB.Stream (adodb_stream.cpp)
+void registerWbemLocatorFactory();  // WbemLocator, the WMI stand-in (wmi/wbem_locator.cpp)

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gui/qt_bridge.h"
+#include "platform/system/pending_messages.h"
 
 namespace gui {
 
@@ -25,9 +26,11 @@ GuiRuntime::GuiRuntime(const char* programPath) : impl_(std::make_unique<Impl>()
   impl_->argv[0] = impl_->program.data();
   impl_->app = std::make_unique<QApplication>(impl_->argc, impl_->argv);
   QApplication::setQuitOnLastWindowClosed(true);
+  // Code below the framework (the HTTP engine) dispatches pending messages through this.
+  setPendingMessageProcessor([] { QCoreApplication::processEvents(); });
 }
 
-GuiRuntime::~GuiRuntime() = default;
+GuiRuntime::~GuiRuntime() { setPendingMessageProcessor(nullptr); }
 
 namespace {
 

@@ -216,6 +216,7 @@ struct Stubborn : TestThing, IRunnableObject {
   HRESULT SetContainedObject(BOOL) override { return S_OK; }
 };
 constexpr CLSID CLSID_Stubborn = {0x7E57A001, 0x0004, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 4}};
+constexpr CLSID CLSID_Unbuilt = {0x7E57A001, 0x0005, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 5}};
 
 class ComObjectTest : public ::testing::Test {
  protected:
@@ -223,6 +224,7 @@ class ComObjectTest : public ::testing::Test {
     registerProgId(u"Kestrune.TestThing", CLSID_TestThing);
     registerProgId(u"Kestrune.NoDispatch", CLSID_NoDispatch);
     registerProgId(u"Kestrune.NoTypeInfo", CLSID_NoTypeInfo);
+    registerProgId(u"Kestrune.Unbuilt", CLSID_Unbuilt);  // no factory
     registerClassFactory(CLSID_TestThing, [] { return static_cast<IUnknown*>(new TestThing); });
     registerClassFactory(CLSID_NoDispatch, [] { return static_cast<IUnknown*>(new PlainUnknown); });
     registerClassFactory(CLSID_NoTypeInfo, [] { return static_cast<IUnknown*>(new BlindDispatch); });
@@ -256,7 +258,7 @@ TEST_F(ComObjectTest, FailedCreateKeepsWhatTheHolderHad) {
   EXPECT_FALSE(thing.createObject("{7E57A001-0001-4000-8000-0000000000FF}"));
   EXPECT_FALSE(thing.createObject("{not a class id}"));
   // Known ProgID whose component is not built: no factory.
-  EXPECT_FALSE(thing.createObject("ADODB.Stream"));
+  EXPECT_FALSE(thing.createObject("Kestrune.Unbuilt"));
   EXPECT_EQ(before, thing.get());
   EXPECT_EQ("thing", thing.getPropertyText("Name"));
 }

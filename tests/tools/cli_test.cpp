@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -15,8 +18,11 @@ struct Result {
   std::string out;
 };
 
-Result run(const std::string& args) {
-  const std::string command = std::string(KESTRUNE_CLI) + " " + args + " 2>/dev/null";
+// `environment`: assignments before the command; `redirect`: what becomes of
+// stderr (and stdout), stderr dropped by default.
+Result run(const std::string& args, const std::string& environment = {},
+           const std::string& redirect = "2>/dev/null") {
+  const std::string command = environment + " " + KESTRUNE_CLI + " " + args + " " + redirect;
   FILE* pipe = popen(command.c_str(), "r");
   std::string out;
   char buffer[4096];
@@ -67,11 +73,11 @@ TEST(CliQuery, RandomPricesCarryTheirThresholdGrade) {
 
 TEST(CliUsage, ErrorsExitWithTwoAndEveryCommandAnswersHelp) {
   for (const char* wrong : {"", "query", "query --bogus 8888", "frobnicate", "table extra",
-                            "json", "json a b c", "regex onlyone", "--bogus"})
+                            "json", "json a b c", "regex onlyone", "hotfix a b", "--bogus"})
     EXPECT_EQ(run(wrong).exitCode, 2) << wrong;
   const Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command : {"query", "table", "json", "regex"}) {
+  for (const char* command : {"query", "table", "json", "regex", "hotfix"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Result own = run(std::string(command) + " --help");
     EXPECT_EQ(own.exitCode, 0) << command;
@@ -83,6 +89,34 @@ TEST(CliUsage, VersionIsTheProgramVersion) {
   const Result r = run("--version");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "25.14\n");
+}
+
+TEST(CliHotFix, ListsTheHotFixesOfTheListFile) {
+  namespace fs = std::filesystem;
+  std::string prefix = (fs::temp_directory_path() / "kestrune-cli-XXXXXX").string();
+  ASSERT_NE(::mkdtemp(prefix.data()), nullptr);
+  fs::create_directories(prefix + "/drive_c/Windows/Kestrune");
+  std::ofstream(prefix + "/drive_c/Windows/Kestrune/hotfixes.txt", std::ios::binary)
+      << "# installed\nKB1\tSecurity Update\nKB3140245\nKB1\n";
+  const std::string environment = "KESTRUNE_PREFIX='" + prefix + "'";
+  struct Case {
+    const char* args;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {"hotfix", "KB1\nKB3140245\nKB1\n", "3 hot-fixes\n"},
+      {"hotfix KB3140245", "KB3140245\n", "1 hot-fix\n"},
+      {"hotfix kb1", "KB1\nKB1\n", "2 hot-fixes\n"},
+      {"hotfix KB2", "", "0 hot-fixes\n"},
+      {"hotfix \"KB1' OR HotFixID <> '\"", "", "0 hot-fixes\n"},
+  };
+  for (const Case& c : cases) {
+    const Result out = run(c.args, environment);
+    EXPECT_EQ(out.exitCode, 0) << c.args;
+    EXPECT_EQ(out.out, c.out) << c.args;
+    EXPECT_EQ(run(c.args, environment, "2>&1 >/dev/null").out, c.err) << c.args;
+  }
+  fs::remove_all(prefix);
 }
 
 TEST(CliTable, WritesTheEmbeddedBytesUnchanged) {

@@ -1,6 +1,9 @@
 #include "tools/cli/command.h"
 
+#include <fstream>
 #include <iostream>
+#include <iterator>
+#include <sstream>
 
 #include "kestrune/version.h"
 
@@ -12,6 +15,19 @@ std::vector<CommandDefinition>& commandRegistry() {
 int commandFailure(const std::string& name, const std::string& message) {
   std::cerr << "kestrune-cli: " << name << ": " << message << "\n";
   return 1;
+}
+
+bool readInput(const std::string& file, std::string& out) {
+  if (file == "-") {
+    out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    return !std::cin.bad();
+  }
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  out = buffer.str();
+  return !in.bad();
 }
 
 namespace {

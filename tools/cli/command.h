@@ -26,6 +26,9 @@ struct CommandRegistration {
 // of a failed operation.
 int commandFailure(const std::string& name, const std::string& message);
 
+// Reads all bytes of `file`, or of standard input for "-"; false when it cannot.
+bool readInput(const std::string& file, std::string& out);
+
 // The whole command line: parses, runs the chosen subcommand and returns the
 // exit code (0 success, 1 the operation failed, 2 usage error).
 int runCommandLine(int argc, const char* const* argv);

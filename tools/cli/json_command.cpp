@@ -1,11 +1,8 @@
 // kestrune-cli json [--json] FILE [PATH]: reads a JSON document the way the
 // version notice does (UTF-8 converted to local text, then parse) and prints
 // the value at PATH (the root when absent or empty) as getText gives it.
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "net/wide_text.h"
 #include "platform/text/gbk.h"
@@ -20,22 +17,9 @@ struct JsonOptions {
   std::string path;
 };
 
-bool readAll(const std::string& file, std::string& out) {
-  if (file == "-") {
-    out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    return !std::cin.bad();
-  }
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  out = buffer.str();
-  return !in.bad();
-}
-
 int runJson(const JsonOptions& options) {
   std::string utf8;
-  if (!readAll(options.file, utf8)) return commandFailure("json", "cannot read '" + options.file + "'");
+  if (!readInput(options.file, utf8)) return commandFailure("json", "cannot read '" + options.file + "'");
   const Text local = fromWideText(toWideText(utf8, 65001), DefaultCodePage);
 
   JsonDocument doc;

@@ -1,0 +1,18 @@
+// The stand-in's end of the test seam (test_seam.h): an empty hook that only
+// the test-seam library fills.
+#pragma once
+
+#include <atomic>
+
+#include "platform/winhttp/test_seam.h"
+
+namespace winhttp_detail {
+
+// Returns true and sets *error when `call` is to fail.
+using FailureHook = bool (*)(winhttp_test_seam::Call call, DWORD* error);
+extern std::atomic<FailureHook> failureHook;
+
+// True (with the last error set) when the armed test seam fails `call`.
+bool injectedFailure(winhttp_test_seam::Call call);
+
+}  // namespace winhttp_detail

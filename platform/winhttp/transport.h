@@ -1,0 +1,108 @@
+// The libcurl transport: one transfer at a time on a multi handle of its
+// own, driven from the calling thread. Bodies pass through in both
+// directions without a whole-body copy: the request body straight from the
+// caller's buffer, the response body through a bounded buffer (libcurl is
+// paused while it is full).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/winhttp/winhttp.h"
+
+typedef void CURL;
+typedef void CURLM;
+struct curl_slist;
+
+namespace winhttp_detail {
+
+// One request on the wire (a redirect makes a new one).
+struct HopSettings {
+  std::string url;      // "http(s)://host:port/" (the request target is set apart)
+  std::string target;   // exactly as on the request line
+  std::string verb;
+  bool http10 = false;
+  bool sendsBody = false;      // the request carries Content-Length (possibly 0)
+  uint64_t bodyLength = 0;
+  std::vector<std::string> headers;  // "Name: value" lines, sent as given
+  std::string proxy;                 // "http://host:port"; empty: direct
+  std::string proxyUser, proxyPassword;
+  bool proxyCredentials = false;
+  DWORD securityFlags = 0;     // SECURITY_FLAG_IGNORE_* of WinHTTP
+  int connectTimeoutMs = 0;    // resolve, connect, TLS, proxy tunnel; 0: no limit
+};
+
+class Transport {
+ public:
+  Transport();
+  ~Transport();
+  Transport(const Transport&) = delete;
+  Transport& operator=(const Transport&) = delete;
+
+  // Starts a transfer (ending any earlier one). ERROR_SUCCESS or an error.
+  DWORD start(const HopSettings& hop);
+  // Ends the transfer; an unfinished one loses its connection.
+  void stop();
+
+  // Each wait returns ERROR_SUCCESS once its condition holds, else the
+  // transfer's error, or ERROR_WINHTTP_TIMEOUT when `timeoutMs` (0: none)
+  // passes first.
+  DWORD waitConnected(int timeoutMs);
+  // Hands `size` body bytes to libcurl; the timeout restarts with every
+  // byte taken. The bytes are not used after the call returns.
+  DWORD write(const void* data, size_t size, int timeoutMs);
+  DWORD waitHeaders(int timeoutMs);
+  // Until body bytes are buffered or the transfer has ended.
+  DWORD waitBody(int timeoutMs);
+
+  bool connected() const { return connected_; }
+  bool headersComplete() const { return headersComplete_; }
+  // Status line and header lines of the final response, each ending in
+  // CR LF, then an empty line.
+  const std::string& headerBlock() const { return headerBlock_; }
+  // The proxy's answer to CONNECT when it refused the tunnel; else empty.
+  const std::string& refusedTunnel() const { return refusedTunnel_; }
+  int status() const { return status_; }
+
+  size_t buffered() const { return buffer_.size() - readPos_; }
+  size_t take(void* out, size_t size);
+  bool ended() const { return ended_; }
+  DWORD error() const { return error_; }  // after ended(): ERROR_SUCCESS when complete
+  uint64_t bodySent() const { return sent_; }
+
+ private:
+  template <typename Ready>
+  DWORD drive(Ready ready, int timeoutMs, bool slideWithProgress);
+  void perform();
+  void resume(bool receiving, bool sending);
+  static size_t onHeader(char* data, size_t size, size_t count, void* self);
+  static size_t onBody(char* data, size_t size, size_t count, void* self);
+  static size_t onRead(char* data, size_t size, size_t count, void* self);
+  static int onConnected(void* self, char*, char*, int, int);
+  static int onSslContext(CURL*, void* sslContext, void* self);
+
+  CURLM* multi_ = nullptr;
+  CURL* easy_ = nullptr;
+  curl_slist* headerList_ = nullptr;
+  bool active_ = false;
+  DWORD securityFlags_ = 0;
+
+  bool connected_ = false, headersComplete_ = false, ended_ = false;
+  DWORD error_ = ERROR_SUCCESS;
+  DWORD callbackError_ = ERROR_SUCCESS;  // why a callback stopped the transfer
+  std::string currentBlock_, headerBlock_, refusedTunnel_;
+  int status_ = 0;
+
+  std::vector<char> buffer_;
+  size_t readPos_ = 0;
+  bool receivePaused_ = false, sendPaused_ = false;
+
+  const char* pending_ = nullptr;
+  size_t pendingSize_ = 0;
+  uint64_t bodyLength_ = 0, sent_ = 0;
+  std::chrono::steady_clock::time_point lastProgress_;
+};
+
+}  // namespace winhttp_detail

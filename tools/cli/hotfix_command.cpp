@@ -1,0 +1,47 @@
+// kestrune-cli hotfix [ID]: the installed hot-fixes that queryHotFixes finds,
+// all of them or those with the identifier ID; one identifier a line, the
+// count on stderr.
+#include <iostream>
+#include <memory>
+
+#include "net/hot_fix_query.h"
+#include "platform/com/class_registry.h"
+#include "platform/components/components.h"
+#include "platform/text/gbk.h"
+#include "tools/cli/command.h"
+
+namespace {
+
+struct HotFixOptions {
+  std::string id;
+  CLI::Option* idOption = nullptr;
+};
+
+int runHotFix(const HotFixOptions& options) {
+  registerComponentFactories();
+  // queryHotFixes expects COM to be initialised on the calling thread.
+  CoInitialize(nullptr);
+  HotFixList list;
+  const bool filtered = options.idOption->count() > 0;
+  const int32_t count = queryHotFixes(list, filtered ? utf8ToGbk(options.id) : Text(), filtered);
+  CoUninitialize();
+  for (const Text& id : list) std::cout << gbkToUtf8(id) << '\n';
+  std::cerr << count << (count == 1 ? " hot-fix" : " hot-fixes") << '\n';
+  return 0;
+}
+
+Command defineHotFix(CLI::App& cli) {
+  auto options = std::make_shared<HotFixOptions>();
+  CLI::App* sub = cli.add_subcommand(
+      "hotfix",
+      "list the installed operating-system hot-fixes as WMI reports them (here: the list "
+      "C:\\Windows\\Kestrune\\hotfixes.txt under the prefix), one identifier a line; the "
+      "count goes to stderr");
+  options->idOption =
+      sub->add_option("ID", options->id, "only hot-fixes with this identifier, e.g. KB3140245");
+  return {sub, [options] { return runHotFix(*options); }};
+}
+
+const CommandRegistration registration(defineHotFix);
+
+}  // namespace
