@@ -100,7 +100,7 @@ Text textAfterLast(const Text& text, const Text& separator) {
   int32_t last = -1;
   for (int32_t at = findText(text, separator); at != -1;) {
     last = at;
-    const int32_t step = isLeadByte(static_cast<unsigned char>(text[at - 1])) ? 2 : 1;
+    const auto step = static_cast<int32_t>(gbkCharSize(text, static_cast<size_t>(at - 1)));
     at = findText(text, separator, at + step);
   }
   if (last == -1) return {};

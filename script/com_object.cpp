@@ -15,9 +15,10 @@ ComObject::ComObject(const ComObject& other) : object_(other.object_) {
 ComObject::ComObject(ComObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
 
 ComObject& ComObject::operator=(const ComObject& other) {
-  if (other.object_) other.object_->AddRef();
+  IUnknown* incoming = other.object_;  // read first: clear() empties `other` when it is *this
+  if (incoming) incoming->AddRef();
   clear();
-  object_ = other.object_;
+  object_ = incoming;
   return *this;
 }
 

@@ -2,28 +2,68 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <optional>
 
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
 #include "platform/text/gbk.h"
+#include "script/com_argument.h"
 #include "script/json_helper_script.h"
 
 const Text VALUE_SEPARATOR = "[2020年7月20日20时0分0秒]"_gbk;
 
 namespace {
 
-// ".replace(str_reg, '\\')": every U+2400 back to one backslash.
+// ".replace(str_reg, '\\')": every U+2400 back to one backslash, for text.
 const char kRestoreBackslashes[] = R"(.replace(str_reg, '\\'))";
 
-Text stringifyOf(const Text& expression) { return "JSON.stringify(" + expression + ")"; }
+// JSON.stringify of an expression, with every U+2400 written as an escaped
+// backslash ("\\"), so that the JSON parses back to the text as stored.
+Text jsonOf(const Text& expression) {
+  return "JSON.stringify(" + expression + R"().replace(str_reg, '\\\\'))";
+}
+
+// The JavaScript code for a stored text: a string literal of `value` as the
+// engine receives it (converted to UTF-16 like every text the bridge hands
+// over, and escaped there, so that no byte sequence can end the literal),
+// with each backslash turned into U+2400 by the backslash convention.
+// Nothing when the text does not survive that conversion (bytes that are no
+// GBK characters): it could not be read back as given.
+std::optional<Text> storedText(const Text& value) {
+  const std::u16string wide = localToWide(value);
+  if (wideToLocal(wide) != value) return std::nullopt;
+  std::u16string literal = u"'";
+  for (const char16_t c : wide) {
+    switch (c) {
+      case u'\\': literal += u"\\\\"; break;
+      case u'\'': literal += u"\\'"; break;
+      case u'"': literal += u"\\\""; break;
+      case u'\r': literal += u"\\r"; break;
+      case u'\n': literal += u"\\n"; break;
+      default:
+        if (c < 0x20 || c == 0x7F || c == 0x2028 || c == 0x2029) {  // line ends and controls
+          char escape[8];
+          std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(c));
+          literal.append(escape, escape + 6);
+        } else {
+          literal += c;
+        }
+    }
+  }
+  literal += u"'";
+  return wideToLocal(literal) + R"(.replace(/\\/g, str_Code))";
+}
 
 Text indexed(const Text& expression, int32_t index) {
   return expression + "[" + intToText(index) + "]";
 }
 
-// V of addItem and setItem: the JSON text itself, or the text in single
-// quotes with no escaping.
-Text itemValue(const Text& value, bool isJson) { return isJson ? value : "'" + value + "'"; }
+// V of addItem and setItem: the JSON text itself, or the stored text.
+std::optional<Text> itemValue(const Text& value, bool isJson) {
+  if (isJson) return value;
+  return storedText(value);
+}
 
 // Shortest text that reads back as the same double in JavaScript.
 Text numberText(double value) {
@@ -95,9 +135,7 @@ bool JsonDocument::parse(const Text& text, bool asLiteral, ScriptError* error) {
 
 bool JsonDocument::clear() { return evalSucceeded(rootName + " = {}"); }
 
-Text JsonDocument::toJson() {
-  return engine.callMethodText("Eval", stringifyOf(rootName) + kRestoreBackslashes);
-}
+Text JsonDocument::toJson() { return engine.callMethodText("Eval", jsonOf(rootName)); }
 
 bool JsonDocument::setValue(const Text& path, const Text& value, bool isJson) {
   Text e = path;
@@ -109,12 +147,8 @@ bool JsonDocument::setValue(const Text& path, const Text& value, bool isJson) {
       return evalSucceeded(e + " = get__extend(" + e + ", " + json + ")");
     return evalSucceeded(e + " = eval(" + json + ")");
   }
-  Text escaped = replaceText(value, "\\", "\\\\");
-  escaped = replaceText(escaped, "'", "\\'");
-  escaped = replaceText(escaped, "\"", "\\\"");
-  escaped = replaceText(escaped, "\r", "\\r");
-  escaped = replaceText(escaped, "\n", "\\n");
-  return evalSucceeded(e + " = '" + escaped + R"('.replace(/\\/g, str_Code))");
+  const std::optional<Text> stored = storedText(value);
+  return stored && evalSucceeded(e + " = " + *stored);
 }
 
 bool JsonDocument::setExpression(const Text& path, const Text& expression) {
@@ -153,7 +187,7 @@ int32_t JsonDocument::typeOf(const Text& path) {
 
 Text JsonDocument::getText(const Text& path, bool asJson) {
   const Text e = expressionFor(path);
-  return engine.callMethodText("Eval", (asJson ? stringifyOf(e) : e + ".toString()") + kRestoreBackslashes);
+  return engine.callMethodText("Eval", asJson ? jsonOf(e) : e + ".toString()" + kRestoreBackslashes);
 }
 
 int32_t JsonDocument::getKeys(std::vector<Text>& keys, const Text& path) {
@@ -165,28 +199,27 @@ int32_t JsonDocument::getCount(const Text& path) {
   return truncToInt(engine.callMethodNumber("Eval", "get__count(" + expressionFor(path) + ")"));
 }
 
-JsonDocument JsonDocument::getDocument(const Text& path) {
-  return documentFrom(stringifyOf(expressionFor(path)));
-}
+JsonDocument JsonDocument::getDocument(const Text& path) { return documentFrom(expressionFor(path)); }
 
 bool JsonDocument::addItem(const Text& value, const Text& path, bool isJson, bool atFront) {
   const Text e = expressionFor(path);
-  return evalSucceeded("if (Object.prototype.toString.call(" + e + ") != '[object Array]') { " + e +
-                       " = new Array() } " + e + (atFront ? ".unshift(" : ".push(") +
-                       itemValue(value, isJson) + ")");
+  const std::optional<Text> item = itemValue(value, isJson);
+  return item && evalSucceeded("if (Object.prototype.toString.call(" + e + ") != '[object Array]') { " + e +
+                               " = new Array() } " + e + (atFront ? ".unshift(" : ".push(") + *item + ")");
 }
 
 JsonDocument JsonDocument::getItemDocument(int32_t index, const Text& path) {
-  return documentFrom(stringifyOf(indexed(expressionFor(path), index)));
+  return documentFrom(indexed(expressionFor(path), index));
 }
 
 Text JsonDocument::getItemText(int32_t index, const Text& path, bool asJson) {
   const Text item = indexed(expressionFor(path), index);
-  return engine.callMethodText("Eval", (asJson ? stringifyOf(item) : item) + kRestoreBackslashes);
+  return engine.callMethodText("Eval", asJson ? jsonOf(item) : item + kRestoreBackslashes);
 }
 
 bool JsonDocument::setItem(int32_t index, const Text& path, const Text& value, bool isJson) {
-  return evalSucceeded(indexed(expressionFor(path), index) + " = " + itemValue(value, isJson));
+  const std::optional<Text> item = itemValue(value, isJson);
+  return item && evalSucceeded(indexed(expressionFor(path), index) + " = " + *item);
 }
 
 bool JsonDocument::removeItem(int32_t index, const Text& path) {
@@ -203,9 +236,7 @@ double JsonDocument::getNumber(const Text& path) {
   return engine.callMethodNumber("Eval", expressionFor(path));
 }
 
-Text JsonDocument::getJson(const Text& path) {
-  return engine.callMethodText("Eval", stringifyOf(expressionFor(path)) + kRestoreBackslashes);
-}
+Text JsonDocument::getJson(const Text& path) { return engine.callMethodText("Eval", jsonOf(expressionFor(path))); }
 
 ComObject JsonDocument::getEngine() { return engine; }
 
@@ -232,11 +263,12 @@ bool JsonDocument::evalSucceeded(const Text& code) {
   return !(result.type() == VT_BOOL && result.raw().boolVal == VARIANT_FALSE);
 }
 
-JsonDocument JsonDocument::documentFrom(const Text& stringifyCode) {
+JsonDocument JsonDocument::documentFrom(const Text& expression) {
   // Each U+2400 travels as the escape \u2400, which the new engine reads
-  // back as U+2400: turned into a backslash it would be read again as the
-  // start of an escape sequence, and local text cannot hold U+2400 itself.
-  const Text json = engine.callMethodText("Eval", stringifyCode + R"(.replace(str_reg, '\\u2400'))");
+  // back as U+2400, so the backslash convention carries over; local text
+  // cannot hold U+2400 itself.
+  const Text json =
+      engine.callMethodText("Eval", "JSON.stringify(" + expression + R"().replace(str_reg, '\\u2400'))");
   JsonDocument temporary;
   temporary.parse(json);
   return JsonDocument(temporary);

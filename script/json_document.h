@@ -8,9 +8,14 @@
 // the global named by rootName ("da"), str_Code (U+2400), str_reg (a global
 // RegExp of U+2400) and str_all (made anew by getValues).
 //
-// Backslash convention: setValue stores every backslash of a text as U+2400;
-// the text-returning operations turn each U+2400 back into one backslash, so
-// a stored backslash comes out single, also inside JSON output.
+// Backslash convention: setValue, addItem and setItem store every backslash
+// of a text as U+2400; the text-returning operations turn each U+2400 back
+// into one backslash, and the JSON ones (toJson, getJson, getText and
+// getItemText as JSON) into an escaped backslash, so that their JSON is valid
+// and parses back to the text as stored. A text is put into the script as a
+// string literal escaped after its conversion to UTF-16, so no byte sequence
+// can end the literal; a text that does not survive that conversion (bytes
+// that are no GBK characters) is refused: the operation returns false.
 //
 // Paths name a value below the root in JavaScript member syntax ("data.V",
 // "list[2].name"); the empty path is the root. Failures of any kind (no
@@ -101,8 +106,8 @@ class JsonDocument {
   Text expressionFor(const Text& path);
   // Evaluates code; true when it ran and did not yield false.
   bool evalSucceeded(const Text& code);
-  // A new document holding the value that `stringifyCode` serialises here.
-  JsonDocument documentFrom(const Text& stringifyCode);
+  // A new document holding (a copy of) the value of `expression` here.
+  JsonDocument documentFrom(const Text& expression);
 
   int32_t comInitialized_ = 0;  // CoInitialize calls this document owes CoUninitialize
 };

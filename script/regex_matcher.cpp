@@ -3,6 +3,7 @@
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
 #include "platform/text/gbk.h"
+#include "platform/text/text.h"
 
 const Text& RegexMatcher::quoteMarker() {
   static const Text marker = "#引号"_gbk;
@@ -15,7 +16,7 @@ RegexMatcher::RegexMatcher() {
 }
 
 RegexMatcher::RegexMatcher(const RegexMatcher& other)
-    : regExp_(other.regExp_), matches_(other.matches_), subject_(other.subject_) {
+    : regExp_(other.regExp_), matches_(other.matches_), subject_(other.subject_), walk_(other.walk_) {
   CoInitialize(nullptr);  // balanced by this copy's destructor
 }
 
@@ -23,6 +24,7 @@ RegexMatcher& RegexMatcher::operator=(const RegexMatcher& other) {
   regExp_ = other.regExp_;
   matches_ = other.matches_;
   subject_ = other.subject_;
+  walk_ = other.walk_;
   return *this;
 }
 
@@ -45,6 +47,7 @@ bool RegexMatcher::search(const Text& pattern, const Text& subject, bool caseSen
   regExp_.setProperty("Global", byVar(global));
   regExp_.setProperty("Pattern", useQuoteMarker ? replaceText(pattern, quoteMarker(), "\"") : pattern);
   subject_.assign(subject);
+  walk_ = Walk{subject};
   matches_ = regExp_.callMethodObject("Execute", subject_);
   return !matches_.isEmpty();
 }
@@ -70,18 +73,34 @@ int32_t RegexMatcher::subMatchCount() const {
   return truncToInt(subMatches.getPropertyNumber("Count"));
 }
 
-// The byte offset of `found` in the subject, searching from the character
-// the component's UTF-16 offset `firstIndex` names. Every character of the
-// local code page is one UTF-16 unit, so walking that many characters gives a
-// character boundary at or before the match. -2 when not found (also when
-// the match or sub-match itself does not exist).
+// The byte offset in the subject of the first occurrence of `found` in the
+// local text at or after the character that the component's UTF-16 offset
+// `firstIndex` names; -2 when there is none. Both texts are walked as the
+// code-page conversion that made the component's text reads them: one
+// UTF-16 unit per character.
 int32_t RegexMatcher::positionOf(const Text& found, int32_t firstIndex) const {
-  Text subject = subject_.toText();
-  size_t offset = 0;
-  for (int32_t unit = 0; unit < firstIndex && offset < subject.size(); ++unit)
-    offset += isLeadByte(static_cast<unsigned char>(subject[offset])) && offset + 1 < subject.size() ? 2 : 1;
-  int32_t at = findText(subject, found, static_cast<int32_t>(offset) + 1);
-  return at - 1;
+  Walk& w = walk_;
+  if (!w.ready) {
+    w.local = subject_.toText();
+    w.ready = true;
+  }
+  if (firstIndex < w.unit) {  // backwards: from the start again
+    w.unit = 0;
+    w.byte = 0;
+    w.localByte = 0;
+  }
+  for (; w.unit < firstIndex && w.localByte < w.local.size(); ++w.unit) {
+    w.localByte += gbkCharSize(w.local, w.localByte);
+    if (w.byte < w.subject.size()) w.byte += gbkCharSize(w.subject, w.byte);
+  }
+  if (w.unit < firstIndex) return -2;
+  size_t local = w.localByte, byte = w.byte;
+  while (local + found.size() <= w.local.size()) {
+    if (w.local.compare(local, found.size(), found) == 0) return static_cast<int32_t>(byte);
+    local += gbkCharSize(w.local, local);
+    if (byte < w.subject.size()) byte += gbkCharSize(w.subject, byte);
+  }
+  return -2;
 }
 
 Text RegexMatcher::matchText(int32_t index, int32_t* position) const {

@@ -32,10 +32,13 @@ class RegexMatcher {
   // The subject with the last search's matches replaced ($1-$99, $&, $`, $', $$).
   virtual Text replace(const Text& replacement) const;
   virtual int32_t matchCount() const;
-  // Match `index` (1-based); with `position`, its byte offset (-2 when not found).
+  // Match `index` (1-based); with `position`, its byte offset in the subject
+  // (-2 when there is no such match). An empty match at the very end of the
+  // subject is at the subject's length.
   virtual Text matchText(int32_t index, int32_t* position = nullptr) const;
   // Sub-match `subIndex` of match `index` (both 1-based); empty for a group
-  // that did not take part. With `position`, its byte offset.
+  // that did not take part. With `position`, the byte offset of the first
+  // occurrence of its text at or after the start of the match.
   virtual Text subMatchText(int32_t index, int32_t subIndex, int32_t* position = nullptr) const;
   // Number of sub-matches of the first match.
   virtual int32_t subMatchCount() const;
@@ -49,4 +52,20 @@ class RegexMatcher {
   ComObject regExp_;
   ComObject matches_;
   Variant subject_;
+
+  // The subject as given to search(), its local text as read back from the
+  // component (the same bytes unless the subject held byte sequences that
+  // are no GBK character), and a point reached in both: `unit` UTF-16 units
+  // from the start lie before byte `byte` of the subject and byte
+  // `localByte` of the local text. Reading positions in the order of the
+  // matches walks each text once.
+  struct Walk {
+    Text subject;
+    bool ready = false;  // `local` has been read
+    Text local;
+    int32_t unit = 0;
+    size_t byte = 0;
+    size_t localByte = 0;
+  };
+  mutable Walk walk_;
 };

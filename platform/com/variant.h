@@ -5,7 +5,8 @@
 // unit; a null BSTR is the empty string. SAFEARRAY: one dimension with its own
 // lower bound (more dimensions are refused). VariantChangeType performs the
 // coercions of the Windows function for the types listed in VARENUM below,
-// formatting and parsing numbers and dates as the Chinese (PRC) user locale.
+// formatting and parsing numbers with "." and "," as US English does, and
+// dates in the Chinese (PRC) short form "2024/1/5" (see variant_change.cpp).
 #pragma once
 
 #include <cstddef>
@@ -167,7 +168,8 @@ constexpr USHORT VARIANT_ALPHABOOL = 0x2;
 constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x4;
 constexpr USHORT VARIANT_LOCALBOOL = 0x10;
 
-// dest may be src (converted in place); on failure dest is left unchanged.
+// dest may be src (converted in place); on failure dest is left unchanged,
+// except that an object whose default value cannot be read leaves it VT_EMPTY.
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID lcid, USHORT flags,
                             VARTYPE vt);

@@ -1,17 +1,35 @@
 // VariantChangeType: the coercions between the VARIANT types of variant.h,
-// with the results of the Windows function (flags 0 unless noted):
-// - numbers to text: up to 15 significant digits for doubles (7 for floats),
-//   exponent form "1E+21" / "1E-05" where the plain form would be longer;
-//   booleans as "-1" / "0" ("True" / "False" with VARIANT_ALPHABOOL);
-// - text to numbers: blanks around, a sign, thousands separators, decimals,
-//   an exponent, "&H" / "&O" integers; anything else DISP_E_TYPEMISMATCH;
-// - to narrower integers: rounded half to even, DISP_E_OVERFLOW outside the range;
-// - text to boolean: "True" / "False" in any case, or a number (non-zero true);
-// - EMPTY to each value type: 0, "", false; NULL only to NULL or EMPTY;
+// with the results of the Windows function (flags 0 unless noted), in the
+// stand-in's locale ("." for decimals, "," for thousands):
+// - numbers to text: 15 significant digits for doubles, 7 for floats, rounded
+//   half away from zero; plain decimals whenever the digits fit that budget
+//   ("0.000056789", "1000000000000"), the exponent form only beyond it
+//   ("5.6789E-12", "1E+15");
+// - booleans keep the number they hold towards numbers and text (-1 gives -1
+//   and "-1", a stray 1 gives 1 and "1"; "True" / "False" with
+//   VARIANT_ALPHABOOL); only a conversion to VT_BOOL makes them -1 / 0;
+// - text to numbers: blanks around (space, tab, CR, LF, VT, FF, no-break and
+//   ideographic space), a leading or trailing sign or parentheses for a
+//   negative, thousands separators after a digit of the integer part,
+//   decimals, an exponent, "&H" / "&O" integers that fill the target's bits
+//   ("&HF800" is -2048 as VT_I2); anything else DISP_E_TYPEMISMATCH;
+// - to narrower integers: rounded half to even, DISP_E_OVERFLOW outside the
+//   range; a boolean becomes a byte by wrapping (-1 gives 255);
+// - text to boolean: "True" / "False" / "#TRUE#" / "#FALSE#" in any case, or a
+//   number (non-zero true);
+// - EMPTY to each value type: 0, "", false; everything converts to NULL;
+//   NULL and ERROR convert to nothing else (not even EMPTY);
 // - dates as days since 1899-12-30, shown as "2024/1/5 13:45:00" (date or
-//   time part left out when zero), parsed from the same form or "2024-1-5";
-// - an object to a value type through its default member (DISPID_VALUE),
-//   unless VARIANT_NOVALUEPROP.
+//   time part left out when zero), parsed from year-first or month-first
+//   dates ("2024/1/5", "2024-1-5", "1/5/2024"; day-month-year when the first
+//   number cannot be a month) and times with ":" or "." ("13:45", "13.45.00",
+//   "1:30 PM", "1 PM"; 12-hour times only up to 12);
+// - an object (VT_DISPATCH) to a value type through its default member read
+//   with DISPATCH_PROPERTYGET, unless VARIANT_NOVALUEPROP; when that read
+//   fails, DISP_E_TYPEMISMATCH with the destination left VT_EMPTY. A plain
+//   IUnknown never converts to a value;
+// - VT_VARIANT and VT_RECORD are no targets, and a by-reference source that
+//   points nowhere converts to nothing (DISP_E_TYPEMISMATCH).
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -34,13 +52,56 @@ std::u16string asciiToUtf16(const char* s) {
 }
 
 // ---- numbers to text ---------------------------------------------------------
+// |value| as `digits` significant decimal digits, rounded half away from
+// zero, with its decimal exponent: |value| ~ d.ddd x 10^exponent.
+void roundDecimal(double value, int digits, std::string& significand, int& exponent) {
+  // Twenty more digits than kept decide the rounding, unless they read
+  // "5000...": that may be a printed tie, so the exact expansion decides.
+  std::string all;
+  auto print = [&](int precision) {
+    char buffer[1100];  // room for the exact expansion of any double
+    std::snprintf(buffer, sizeof buffer, "%.*e", precision, std::fabs(value));
+    const char* e = std::strchr(buffer, 'e');
+    all.clear();
+    for (const char* c = buffer; c != e; ++c)
+      if (*c != '.') all += *c;
+    exponent = std::atoi(e + 1);
+  };
+  print(digits + 19);
+  if (all[digits] == '5' && all.find_first_not_of('0', digits + 1) == std::string::npos) print(1074);
+  significand = all.substr(0, static_cast<size_t>(digits));
+  if (all[digits] >= '5') {
+    int i = digits - 1;
+    for (; i >= 0 && significand[i] == '9'; --i) significand[i] = '0';
+    if (i >= 0) {
+      ++significand[i];
+    } else {
+      significand.insert(significand.begin(), '1');
+      significand.pop_back();
+      ++exponent;
+    }
+  }
+  significand.erase(significand.find_last_not_of('0') + 1);
+}
+
 std::string formatReal(double value, int digits) {
   if (std::isnan(value)) return "-1.#IND";
   if (std::isinf(value)) return value > 0 ? "1.#INF" : "-1.#INF";
   if (value == 0) return "0";
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
-  return buffer;
+  std::string d;
+  int exponent = 0;
+  roundDecimal(value, digits, d, exponent);
+  const int n = static_cast<int>(d.size());
+  std::string out = value < 0 ? "-" : "";
+  if (exponent >= 0 && exponent < digits) {  // the integer digits fit
+    if (n <= exponent + 1) return out + d + std::string(static_cast<size_t>(exponent + 1 - n), '0');
+    return out + d.substr(0, static_cast<size_t>(exponent + 1)) + "." + d.substr(static_cast<size_t>(exponent + 1));
+  }
+  if (exponent < 0 && -exponent - 1 + n <= digits)  // leading zeros and digits fit
+    return out + "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + d;
+  char tail[16];
+  std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+  return out + d.substr(0, 1) + (n > 1 ? "." + d.substr(1) : "") + tail;
 }
 
 // ---- dates ------------------------------------------------------------------
@@ -89,164 +150,15 @@ std::string formatDate(DATE date) {
   return buffer;
 }
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == 0x3000 || c == u'\r' || c == u'\n'; }
+bool isBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' ||
+         c == 0x00A0 || c == 0x3000;
+}
 
 std::u16string_view trim(std::u16string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-// Reads up to `maxDigits` decimal digits at s[i]; false when there is none.
-bool readNumber(std::u16string_view s, size_t& i, int& out, size_t maxDigits = 4) {
-  size_t start = i;
-  int v = 0;
-  while (i < s.size() && s[i] >= u'0' && s[i] <= u'9' && i - start < maxDigits) v = v * 10 + (s[i++] - u'0');
-  out = v;
-  return i > start;
-}
-
-bool parseTime(std::u16string_view s, double& fraction) {
-  size_t i = 0;
-  int h, m, sec = 0;
-  if (!readNumber(s, i, h, 2) || i >= s.size() || s[i] != u':') return false;
-  ++i;
-  if (!readNumber(s, i, m, 2)) return false;
-  if (i < s.size() && s[i] == u':') {
-    ++i;
-    if (!readNumber(s, i, sec, 2)) return false;
-  }
-  std::u16string_view rest = trim(s.substr(i));
-  if (!rest.empty()) {
-    std::u16string r(rest);
-    for (auto& c : r) if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-    bool pm = r == u"PM" || r == u"P";
-    bool am = r == u"AM" || r == u"A";
-    if (!pm && !am) return false;
-    if (h < 1 || h > 12) return false;
-    if (am && h == 12) h = 0;
-    if (pm && h != 12) h += 12;
-  }
-  if (h > 23 || m > 59 || sec > 59) return false;
-  fraction = (h * 3600 + m * 60 + sec) / 86400.0;
-  return true;
-}
-
-bool parseDatePart(std::u16string_view s, int64_t& days) {
-  size_t i = 0;
-  int a, b, c;
-  size_t aStart = i;
-  if (!readNumber(s, i, a)) return false;
-  size_t aDigits = i - aStart;
-  if (i >= s.size()) return false;
-  char16_t sep = s[i];
-  if (sep != u'/' && sep != u'-' && sep != u'.') return false;
-  ++i;
-  if (!readNumber(s, i, b, 2) || i >= s.size() || s[i] != sep) return false;
-  ++i;
-  size_t cStart = i;
-  if (!readNumber(s, i, c) || i != s.size()) return false;
-  int year, month, day;
-  if (aDigits >= 3 || a > 31) {
-    year = a, month = b, day = c;          // year first: the local short-date form
-  } else if (i - cStart >= 3 || c > 31) {
-    year = c, month = a, day = b;          // month/day/year
-  } else {
-    year = a < 30 ? 2000 + a : 1900 + a;   // two-digit year first
-    month = b, day = c;
-  }
-  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > daysInMonth(year, month))
-    return false;
-  days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochDays;
-  return true;
-}
-
-bool parseDate(std::u16string_view text, DATE& out) {
-  std::u16string_view s = trim(text);
-  if (s.empty()) return false;
-  size_t space = s.find(u' ');
-  std::u16string_view first = s.substr(0, space);
-  std::u16string_view second = space == std::u16string_view::npos ? std::u16string_view() : trim(s.substr(space));
-  int64_t days = 0;
-  double fraction = 0;
-  if (parseDatePart(first, days)) {
-    if (!second.empty() && !parseTime(second, fraction)) return false;
-  } else if (!parseTime(s, fraction)) {
-    return false;
-  }
-  out = days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
-  return true;
-}
-
-// ---- text to numbers ----------------------------------------------------------
-HRESULT parseNumber(std::u16string_view text, double& out) {
-  std::u16string_view s = trim(text);
-  std::string ascii;
-  size_t i = 0;
-  bool negative = false;
-  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
-  if (i + 1 < s.size() && s[i] == u'&' && (s[i + 1] == u'H' || s[i + 1] == u'h' ||
-                                            s[i + 1] == u'O' || s[i + 1] == u'o')) {
-    bool hex = s[i + 1] == u'H' || s[i + 1] == u'h';
-    i += 2;
-    if (i >= s.size()) return DISP_E_TYPEMISMATCH;
-    uint64_t v = 0;
-    for (; i < s.size(); ++i) {
-      char16_t c = s[i];
-      int d;
-      if (c >= u'0' && c <= u'9') d = c - u'0';
-      else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-      else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-      else return DISP_E_TYPEMISMATCH;
-      if (!hex && d > 7) return DISP_E_TYPEMISMATCH;
-      v = v * (hex ? 16 : 8) + static_cast<uint64_t>(d);
-      if (v > 0xFFFFFFFFull) return DISP_E_OVERFLOW;
-    }
-    // A 32-bit pattern: &HFFFFFFFF is -1, as a 32-bit integer literal.
-    double value = static_cast<double>(static_cast<int32_t>(static_cast<uint32_t>(v)));
-    out = negative ? -value : value;
-    return S_OK;
-  }
-  if (negative) ascii += '-';
-  size_t digits = 0;
-  bool lastWasDigit = false;
-  for (; i < s.size(); ++i) {
-    char16_t c = s[i];
-    if (c >= u'0' && c <= u'9') {
-      ascii += static_cast<char>(c);
-      ++digits;
-      lastWasDigit = true;
-    } else if (c == u',' && lastWasDigit) {
-      lastWasDigit = false;  // a thousands separator between digits
-    } else {
-      break;
-    }
-  }
-  if (i < s.size() && s[i] == u'.') {
-    ascii += '.';
-    for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
-      ascii += static_cast<char>(s[i]);
-      ++digits;
-    }
-  }
-  if (digits == 0) return DISP_E_TYPEMISMATCH;
-  if (i < s.size() && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
-    size_t j = i + 1;
-    std::string exponent = "E";
-    if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) exponent += static_cast<char>(s[j++]);
-    size_t expDigits = 0;
-    for (; j < s.size() && s[j] >= u'0' && s[j] <= u'9'; ++j, ++expDigits)
-      exponent += static_cast<char>(s[j]);
-    if (expDigits == 0) return DISP_E_TYPEMISMATCH;
-    ascii += exponent;
-    i = j;
-  }
-  if (i != s.size()) return DISP_E_TYPEMISMATCH;
-  double v = std::strtod(ascii.c_str(), nullptr);
-  if (std::isinf(v)) return DISP_E_OVERFLOW;
-  out = v;
-  return S_OK;
 }
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
@@ -260,6 +172,199 @@ bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// The numbers of a date or time token such as "2024/1/5" or "13.45.00": up
+// to three numbers of at most four digits, all separated by the same one of
+// `separators`.
+struct NumberList {
+  int value[3] = {0, 0, 0};
+  size_t digits[3] = {0, 0, 0};
+  size_t count = 0;
+};
+
+bool splitNumbers(std::u16string_view s, std::u16string_view separators, NumberList& out) {
+  char16_t separator = 0;
+  size_t i = 0;
+  for (;;) {
+    if (out.count == 3) return false;
+    const size_t start = i;
+    int v = 0;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+      if (i - start == 4) return false;
+      v = v * 10 + (s[i] - u'0');
+    }
+    if (i == start) return false;
+    out.value[out.count] = v;
+    out.digits[out.count++] = i - start;
+    if (i == s.size()) return true;
+    if (separators.find(s[i]) == std::u16string_view::npos || (separator && s[i] != separator)) return false;
+    separator = s[i++];
+  }
+}
+
+// A time of day: "h:mm", "h:mm:ss" (or with "." between the numbers), or an
+// hour alone when `meridiem` is given. meridiem: 0 none, 'A' AM, 'P' PM.
+bool parseTime(std::u16string_view s, char meridiem, double& fraction) {
+  NumberList n;
+  if (!splitNumbers(s, u":.", n) || (n.count == 1 && !meridiem)) return false;
+  int h = n.value[0], m = n.value[1], sec = n.value[2];
+  if (n.digits[0] > 2 || (n.count > 1 && n.digits[1] > 2) || (n.count > 2 && n.digits[2] > 2)) return false;
+  if (meridiem) {
+    if (h > 12) return false;
+    if (meridiem == 'A' && h == 12) h = 0;
+    if (meridiem == 'P' && h != 12) h += 12;
+  }
+  if (h > 23 || m > 59 || sec > 59) return false;
+  fraction = (h * 3600 + m * 60 + sec) / 86400.0;
+  return true;
+}
+
+// A date of three numbers: year first ("2024/1/5", the local short form),
+// else month first ("1/5/2024"), or day first when the first number cannot
+// be a month ("25/12/2024"); two-digit years first stand for 1930-2029.
+bool parseDatePart(std::u16string_view s, int64_t& days) {
+  NumberList n;
+  if (!splitNumbers(s, u"/-.", n) || n.count != 3) return false;
+  const int a = n.value[0], b = n.value[1], c = n.value[2];
+  if (n.digits[1] > 2) return false;
+  int year, month, day;
+  if (n.digits[0] >= 3 || a > 31) {
+    year = a, month = b, day = c;
+  } else if (n.digits[2] >= 3 || c > 31) {
+    year = c;
+    if (a > 12) month = b, day = a;
+    else month = a, day = b;
+  } else {
+    year = a < 30 ? 2000 + a : 1900 + a;
+    month = b, day = c;
+  }
+  if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > daysInMonth(year, month))
+    return false;
+  days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochDays;
+  return true;
+}
+
+bool parseDate(std::u16string_view text, DATE& out) {
+  std::u16string_view s = trim(text);
+  char meridiem = 0;
+  if (s.size() >= 2 && (equalsNoCase(s.substr(s.size() - 2), u"AM") || equalsNoCase(s.substr(s.size() - 2), u"PM"))) {
+    meridiem = (s[s.size() - 2] == u'A' || s[s.size() - 2] == u'a') ? 'A' : 'P';
+    s = trim(s.substr(0, s.size() - 2));
+  }
+  if (s.empty()) return false;
+  const size_t space = s.find(u' ');
+  const std::u16string_view first = s.substr(0, space);
+  const std::u16string_view second = space == std::u16string_view::npos ? std::u16string_view() : trim(s.substr(space));
+  int64_t days = 0;
+  double fraction = 0;
+  if (!second.empty()) {
+    if (!parseDatePart(first, days) || !parseTime(second, meridiem, fraction)) return false;
+  } else if (meridiem || !parseDatePart(first, days)) {
+    if (!parseTime(first, meridiem, fraction)) return false;
+  }
+  out = days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
+  return true;
+}
+
+// ---- text to numbers ----------------------------------------------------------
+// "&H" / "&O" digits at s[i...]; the value fills `bits` bits (8, 16 or 32),
+// so that a pattern with the top bit set is negative in a signed target.
+HRESULT parseHexOrOctal(std::u16string_view s, size_t i, int bits, double& out) {
+  const bool hex = s[i + 1] == u'H' || s[i + 1] == u'h';
+  i += 2;
+  if (i >= s.size()) return DISP_E_TYPEMISMATCH;
+  const uint64_t limit = bits == 32 ? 0xFFFFFFFFull : (uint64_t{1} << bits) - 1;
+  uint64_t v = 0;
+  for (; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    int d;
+    if (isDigit(c)) d = c - u'0';
+    else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+    else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+    else return DISP_E_TYPEMISMATCH;
+    if (!hex && d > 7) return DISP_E_TYPEMISMATCH;
+    v = v * (hex ? 16 : 8) + static_cast<uint64_t>(d);
+    if (v > limit) return DISP_E_OVERFLOW;
+  }
+  if (bits == 8) out = static_cast<double>(v);
+  else if (bits == 16) out = static_cast<int16_t>(static_cast<uint16_t>(v));
+  else out = static_cast<int32_t>(static_cast<uint32_t>(v));
+  return S_OK;
+}
+
+// Bits an "&H" number fills in the target type.
+int hexBitsFor(VARTYPE target) {
+  if (target == VT_UI1) return 8;
+  if (target == VT_I2) return 16;
+  return 32;
+}
+
+HRESULT parseNumber(std::u16string_view text, int hexBits, double& out) {
+  const std::u16string_view s = trim(text);
+  size_t i = 0;
+  bool leadingSign = false, parentheses = false, negative = false;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+    leadingSign = true;
+    negative = s[i++] == u'-';
+  } else if (i < s.size() && s[i] == u'(') {
+    parentheses = negative = true;
+    ++i;
+  }
+  if (!parentheses && i + 1 < s.size() && s[i] == u'&' &&
+      (s[i + 1] == u'H' || s[i + 1] == u'h' || s[i + 1] == u'O' || s[i + 1] == u'o')) {
+    double value = 0;
+    if (HRESULT hr = parseHexOrOctal(s, i, hexBits, value); FAILED(hr)) return hr;
+    out = negative ? -value : value;
+    return S_OK;
+  }
+  std::string ascii;
+  size_t digits = 0;
+  bool lastWasDigit = false;
+  for (; i < s.size(); ++i) {
+    const char16_t c = s[i];
+    if (isDigit(c)) {
+      ascii += static_cast<char>(c);
+      ++digits;
+      lastWasDigit = true;
+    } else if (c == u',' && lastWasDigit) {
+      lastWasDigit = false;  // a thousands separator follows a digit
+    } else {
+      break;
+    }
+  }
+  if (i < s.size() && s[i] == u'.') {
+    ascii += '.';
+    for (++i; i < s.size() && isDigit(s[i]); ++i) {
+      ascii += static_cast<char>(s[i]);
+      ++digits;
+    }
+  }
+  if (digits == 0) return DISP_E_TYPEMISMATCH;
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
+    size_t j = i + 1;
+    std::string exponent = "E";
+    if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) exponent += static_cast<char>(s[j++]);
+    size_t expDigits = 0;
+    for (; j < s.size() && isDigit(s[j]); ++j, ++expDigits) exponent += static_cast<char>(s[j]);
+    if (expDigits == 0) return DISP_E_TYPEMISMATCH;
+    ascii += exponent;
+    i = j;
+  }
+  if (parentheses) {
+    if (i >= s.size() || s[i] != u')') return DISP_E_TYPEMISMATCH;
+    ++i;
+  } else if (!leadingSign && i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
+    negative = s[i++] == u'-';  // a trailing sign
+  }
+  if (i != s.size()) return DISP_E_TYPEMISMATCH;
+  const double v = std::strtod(ascii.c_str(), nullptr);
+  if (std::isinf(v)) return DISP_E_OVERFLOW;
+  out = negative ? -v : v;
+  return S_OK;
+}
+
 // ---- conversions --------------------------------------------------------------
 HRESULT roundToRange(double v, double low, double high, double& out) {
   if (std::isnan(v)) return DISP_E_OVERFLOW;
@@ -269,8 +374,8 @@ HRESULT roundToRange(double v, double low, double high, double& out) {
   return S_OK;
 }
 
-// The numeric value of a by-value source, for number targets.
-HRESULT numberOf(const VARIANT& src, double& out) {
+// The numeric value of a by-value source, for number targets of type `target`.
+HRESULT numberOf(const VARIANT& src, VARTYPE target, double& out) {
   switch (src.vt) {
     case VT_EMPTY: out = 0; return S_OK;
     case VT_I2: out = src.iVal; return S_OK;
@@ -278,9 +383,9 @@ HRESULT numberOf(const VARIANT& src, double& out) {
     case VT_R4: out = src.fltVal; return S_OK;
     case VT_R8: out = src.dblVal; return S_OK;
     case VT_DATE: out = src.date; return S_OK;
-    case VT_BOOL: out = src.boolVal ? -1 : 0; return S_OK;
+    case VT_BOOL: out = src.boolVal; return S_OK;  // the number it holds
     case VT_UI1: out = src.bVal; return S_OK;
-    case VT_BSTR: return parseNumber(bstrView(src.bstrVal), out);
+    case VT_BSTR: return parseNumber(bstrView(src.bstrVal), hexBitsFor(target), out);
     default: return DISP_E_TYPEMISMATCH;
   }
 }
@@ -300,7 +405,7 @@ HRESULT toText(const VARIANT& src, USHORT flags, BSTR& out) {
       break;
     case VT_BOOL:
       if (flags & VARIANT_ALPHABOOL) s = src.boolVal ? "True" : "False";
-      else s = src.boolVal ? "-1" : "0";
+      else s = std::to_string(src.boolVal);
       break;
     case VT_ARRAY | VT_UI1: {
       SAFEARRAY* a = src.parray;
@@ -315,43 +420,51 @@ HRESULT toText(const VARIANT& src, USHORT flags, BSTR& out) {
   return out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out, int depth);
+struct Conversion {
+  USHORT flags = 0;
+  VARTYPE target = VT_EMPTY;
+  int depth = 0;
+  bool defaultValueFailed = false;  // an object had no readable default value
+};
+
+HRESULT convertValue(const VARIANT& src, Conversion& c, VARIANT& out);
 
 // An object source for a value target: its default member's value.
-HRESULT defaultValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out, int depth) {
-  if (flags & VARIANT_NOVALUEPROP) return DISP_E_TYPEMISMATCH;
-  if (depth > 4) return DISP_E_TYPEMISMATCH;
-  IDispatch* dispatch = nullptr;
-  if (src.vt == VT_DISPATCH) {
-    dispatch = src.pdispVal;
-    if (dispatch) dispatch->AddRef();
-  } else if (src.punkVal) {
-    if (FAILED(src.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
-      dispatch = nullptr;
-  }
-  if (!dispatch) return DISP_E_TYPEMISMATCH;
+HRESULT defaultValue(const VARIANT& src, Conversion& c, VARIANT& out) {
+  IDispatch* dispatch = src.vt == VT_DISPATCH ? src.pdispVal : nullptr;  // never a plain IUnknown
+  if (!dispatch || (c.flags & VARIANT_NOVALUEPROP) || c.depth > 4) return DISP_E_TYPEMISMATCH;
+  dispatch->AddRef();
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
   VARIANT value;
   VariantInit(&value);
-  HRESULT hr = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT,
-                                DISPATCH_PROPERTYGET | DISPATCH_METHOD, &none, &value, nullptr,
-                                nullptr);
+  HRESULT hr = dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                                &none, &value, nullptr, nullptr);
   dispatch->Release();
-  if (SUCCEEDED(hr)) {
-    VARIANT plain;
-    VariantInit(&plain);
-    hr = VariantCopyInd(&plain, &value);
-    if (SUCCEEDED(hr)) hr = convertValue(plain, flags, vt, out, depth + 1);
-    VariantClear(&plain);
+  if (FAILED(hr)) {
+    VariantClear(&value);
+    c.defaultValueFailed = true;
+    return DISP_E_TYPEMISMATCH;
   }
+  VARIANT plain;
+  VariantInit(&plain);
+  hr = VariantCopyInd(&plain, &value);
+  ++c.depth;
+  if (SUCCEEDED(hr)) hr = convertValue(plain, c, out);
+  VariantClear(&plain);
   VariantClear(&value);
   return hr;
 }
 
 // Converts a by-value source into `out` (VT_EMPTY on entry).
-HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out, int depth) {
+HRESULT convertValue(const VARIANT& src, Conversion& c, VARIANT& out) {
+  const VARTYPE vt = c.target;
   if (src.vt == vt) return VariantCopy(&out, &src);
   bool sourceIsObject = src.vt == VT_DISPATCH || src.vt == VT_UNKNOWN;
+  if (vt == VT_NULL) {
+    out.vt = VT_NULL;
+    return S_OK;
+  }
+  if (src.vt == VT_NULL || src.vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
   if (vt == VT_EMPTY) return S_OK;
   if (vt == VT_UNKNOWN) {
     if (src.vt != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
@@ -370,17 +483,11 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
     out.pdispVal = d;
     return S_OK;
   }
-  if (sourceIsObject) return defaultValue(src, flags, vt, out, depth);
-  if (src.vt == VT_NULL) return vt == VT_NULL ? S_OK : DISP_E_TYPEMISMATCH;
-  if (vt == VT_NULL) {
-    if (src.vt != VT_EMPTY) return DISP_E_TYPEMISMATCH;
-    out.vt = VT_NULL;
-    return S_OK;
-  }
-  if (src.vt == VT_ERROR || vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
+  if (sourceIsObject) return defaultValue(src, c, out);
+  if (vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
   if (vt == VT_BSTR) {
     BSTR text = nullptr;
-    if (HRESULT hr = toText(src, flags, text); FAILED(hr)) return hr;
+    if (HRESULT hr = toText(src, c.flags, text); FAILED(hr)) return hr;
     out.vt = VT_BSTR;
     out.bstrVal = text;
     return S_OK;
@@ -400,11 +507,11 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
     if (src.vt == VT_BSTR) {
       std::u16string_view s = trim(bstrView(src.bstrVal));
       bool value;
-      if (equalsNoCase(s, u"true")) value = true;
-      else if (equalsNoCase(s, u"false")) value = false;
+      if (equalsNoCase(s, u"true") || equalsNoCase(s, u"#true#")) value = true;
+      else if (equalsNoCase(s, u"false") || equalsNoCase(s, u"#false#")) value = false;
       else {
         double d;
-        HRESULT hr = parseNumber(s, d);
+        HRESULT hr = parseNumber(s, 32, d);
         if (hr == DISP_E_OVERFLOW) value = true;  // too large for a double, but not zero
         else if (FAILED(hr)) return hr;
         else value = d != 0;
@@ -414,7 +521,7 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
       return S_OK;
     }
     double d;
-    if (HRESULT hr = numberOf(src, d); FAILED(hr)) return hr;
+    if (HRESULT hr = numberOf(src, vt, d); FAILED(hr)) return hr;
     out.vt = VT_BOOL;
     out.boolVal = d != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
@@ -427,7 +534,7 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
     return S_OK;
   }
   double d;
-  if (HRESULT hr = numberOf(src, d); FAILED(hr)) return hr;
+  if (HRESULT hr = numberOf(src, vt, d); FAILED(hr)) return hr;
   double r;
   switch (vt) {
     case VT_I2:
@@ -440,7 +547,7 @@ HRESULT convertValue(const VARIANT& src, USHORT flags, VARTYPE vt, VARIANT& out,
       break;
     case VT_UI1:
       if (src.vt == VT_BOOL) {
-        out.bVal = src.boolVal ? 0xFF : 0;
+        out.bVal = static_cast<BYTE>(src.boolVal);  // wraps: -1 is 255
         break;
       }
       if (HRESULT hr = roundToRange(d, 0, 255, r); FAILED(hr)) return hr;
@@ -506,11 +613,13 @@ HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID, USHORT flag
 
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
   if (!dest || !src) return E_INVALIDARG;
+  if (vt == VT_VARIANT || vt == VT_RECORD) return DISP_E_TYPEMISMATCH;
   if (!isConvertibleTarget(vt)) return DISP_E_BADVARTYPE;
   VARIANT plain;
   VariantInit(&plain);
   const VARIANT* source = src;
   if (src->vt & VT_BYREF) {
+    if (src->byref == nullptr) return DISP_E_TYPEMISMATCH;
     if (HRESULT hr = VariantCopyInd(&plain, src); FAILED(hr)) return hr;
     source = &plain;
   } else if (!((src->vt & VT_ARRAY) || isSupportedVariantType(src->vt))) {
@@ -518,15 +627,19 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
   }
   VARIANT out;
   VariantInit(&out);
+  Conversion conversion;
+  conversion.flags = flags;
+  conversion.target = vt;
   HRESULT hr;
   try {
-    hr = convertValue(*source, flags, vt, out, 0);
+    hr = convertValue(*source, conversion, out);
   } catch (...) {  // out of memory while formatting or parsing
     hr = E_OUTOFMEMORY;
   }
   VariantClear(&plain);
   if (FAILED(hr)) {
     VariantClear(&out);
+    if (conversion.defaultValueFailed) VariantClear(dest);
     return hr;
   }
   if (HRESULT clear = VariantClear(dest); FAILED(clear)) {

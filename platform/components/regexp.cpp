@@ -1,14 +1,15 @@
 // VBScript.RegExp on PCRE2 in 16-bit mode.
 //
-// Subjects and patterns are UTF-16; each code unit is one character (no UTF
-// mode), so FirstIndex and Length count UTF-16 code units as the original
-// component does. The options give ECMAScript behaviour: "$" only at the very
-// end unless Multiline, an empty class "[]" matching nothing, "\uXXXX"
-// escapes, "." and line anchors with CR and LF as line ends, and in global
-// mode an empty match moves the next search on by one unit.
+// Subjects and patterns are UTF-16, and FirstIndex and Length count UTF-16
+// code units as the original component does. A pattern is read by the
+// component's own grammar and translated into PCRE2's (regexp_pattern.h),
+// which decides what it means; PCRE2 compiles and runs the translation in
+// UTF mode that tolerates lone surrogates. In global mode an empty match
+// moves the next search on by one unit.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "platform/com/automation_class.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
+#include "platform/components/regexp_pattern.h"
 
 namespace {
 
@@ -25,11 +27,28 @@ constexpr IID IID_IMatch2 = {0x3F4DACB1, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10
 constexpr IID IID_IMatchCollection2 = {0x3F4DACB2, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 constexpr IID IID_ISubMatches = {0x3F4DACB3, 0x160D, 0x11D2, {0xA8, 0xE9, 0x00, 0x10, 0x4B, 0x36, 0x5C, 0x9F}};
 
-// Errors as the scripting runtime reports them.
-constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x800A0005);       // 5
-constexpr HRESULT kOutOfStack = static_cast<HRESULT>(0x800A001C);        // 28
-constexpr HRESULT kSyntaxError = static_cast<HRESULT>(0x800A139A);       // 5017
+// Errors as the scripting runtime reports them: 0x800A0000 | number.
+constexpr HRESULT runtimeError(uint16_t number) { return static_cast<HRESULT>(0x800A0000u | number); }
+constexpr HRESULT kInvalidCall = runtimeError(5);
+constexpr HRESULT kOutOfMemory = runtimeError(7);
+constexpr HRESULT kOutOfStack = runtimeError(28);
 constexpr char16_t kErrorSource[] = u"Microsoft VBScript runtime error";
+
+struct ComponentError {
+  HRESULT code;
+  const char16_t* description;
+};
+
+ComponentError patternError(PatternError error) {
+  switch (error) {
+    case PatternError::UnexpectedQuantifier: return {runtimeError(5018), u"Unexpected quantifier"};
+    case PatternError::ExpectedBracket: return {runtimeError(5019), u"Expected ']' in regular expression"};
+    case PatternError::ExpectedParen: return {runtimeError(5020), u"Expected ')' in regular expression"};
+    case PatternError::InvalidRange: return {runtimeError(5021), u"Invalid range in character set"};
+    case PatternError::TooDeep: return {kOutOfStack, u"Out of stack space"};
+    default: return {runtimeError(5017), u"Syntax error in regular expression"};
+  }
+}
 
 struct FoundMatch {
   size_t start = 0;
@@ -150,6 +169,13 @@ struct CodeDeleter {
 struct MatchDataDeleter {
   void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
+struct MatchContextDeleter {
+  void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+
+// The memory one match may take for backtracking (KiB): beyond it the
+// search fails as out of stack space instead of taking the machine's memory.
+constexpr uint32_t kMatchHeapLimit = 64 * 1024;
 
 struct RegExpObject : AutomationObject {
   RegExpObject() : AutomationObject(regExpClass()) {}
@@ -160,52 +186,81 @@ struct RegExpObject : AutomationObject {
   bool global = false;
   bool multiline = false;
 
-  // The compiled pattern, for the pattern and options it was compiled with.
+  // The pattern's translation, for the pattern and options it was made
+  // with, and what PCRE2 compiled of it: `code` for subjects without
+  // surrogates, matched without PCRE2's validity check of the subject
+  // (which costs a pass over the rest of the subject at every match), and
+  // `tolerantCode` (PCRE2_MATCH_INVALID_UTF) for the others, compiled when
+  // first needed.
+  std::u16string translation;
   std::unique_ptr<pcre2_code, CodeDeleter> code;
-  std::u16string compiledPattern;
-  uint32_t compiledOptions = 0;
+  std::unique_ptr<pcre2_code, CodeDeleter> tolerantCode;
+  std::u16string translatedPattern;
+  bool translatedIgnoreCase = false;
+  bool translatedMultiline = false;
 
-  uint32_t options() const {
-    uint32_t o = PCRE2_DOLLAR_ENDONLY | PCRE2_ALLOW_EMPTY_CLASS | PCRE2_ALT_BSUX;
-    if (ignoreCase) o |= PCRE2_CASELESS;
-    if (multiline) o |= PCRE2_MULTILINE;
-    return o;
+  // Translates when pattern or options changed; raises the component's
+  // error for a pattern it rejects.
+  HRESULT translate(Call& call) {
+    if (code && translatedPattern == pattern && translatedIgnoreCase == ignoreCase &&
+        translatedMultiline == multiline)
+      return S_OK;
+    code.reset();
+    tolerantCode.reset();
+    PatternTranslation t = translatePattern(pattern, multiline);
+    if (t.error != PatternError::None) {
+      ComponentError e = patternError(t.error);
+      return call.raise(kErrorSource, e.description, e.code);
+    }
+    translation = std::move(t.pcre2);
+    if (HRESULT hr = compile(call, code, 0); FAILED(hr)) return hr;
+    translatedPattern = pattern;
+    translatedIgnoreCase = ignoreCase;
+    translatedMultiline = multiline;
+    return S_OK;
   }
 
-  // Compiles when pattern or options changed; raises the syntax error otherwise.
-  HRESULT compile(Call& call) {
-    uint32_t o = options();
-    if (code && compiledPattern == pattern && compiledOptions == o) return S_OK;
-    code.reset();
+  HRESULT compile(Call& call, std::unique_ptr<pcre2_code, CodeDeleter>& into, uint32_t extraOptions) {
+    uint32_t options = PCRE2_UTF | PCRE2_MATCH_UNSET_BACKREF | extraOptions;
+    if (ignoreCase) options |= PCRE2_CASELESS;
     pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
     if (!context) return E_OUTOFMEMORY;
-    pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);
+    pcre2_set_newline(context, PCRE2_NEWLINE_ANYCRLF);  // "." stops at LF and CR
+    // Every group of the pattern, and a group around a quantified lookahead.
+    pcre2_set_parens_nest_limit(context, 2 * kMaxPatternNesting + 10);
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code* compiled =
-        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), o, &error,
-                      &offset, context);
+    into.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translation.data()), translation.size(),
+                             options, &error, &offset, context));
     pcre2_compile_context_free(context);
-    if (!compiled) return call.raise(kErrorSource, u"Syntax error in regular expression", kSyntaxError);
-    code.reset(compiled);
-    compiledPattern = pattern;
-    compiledOptions = o;
+    // The grammar was checked; what PCRE2 can still refuse is a pattern too
+    // large for it.
+    if (!into) return call.raise(kErrorSource, u"Out of memory", kOutOfMemory);
     return S_OK;
   }
 
   // Finds the first match (or all, with `all`) in `set.subject`.
   HRESULT search(Call& call, MatchSet& set, bool all) {
-    if (HRESULT hr = compile(call); FAILED(hr)) return hr;
+    if (HRESULT hr = translate(call); FAILED(hr)) return hr;
+    const bool surrogates = std::any_of(set.subject.begin(), set.subject.end(),
+                                        [](char16_t c) { return c >= 0xD800 && c <= 0xDFFF; });
+    if (surrogates && !tolerantCode) {
+      if (HRESULT hr = compile(call, tolerantCode, PCRE2_MATCH_INVALID_UTF); FAILED(hr)) return hr;
+    }
+    pcre2_code* pattern = surrogates ? tolerantCode.get() : code.get();
+    const uint32_t matchOptions = surrogates ? 0 : PCRE2_NO_UTF_CHECK;
     std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
-        pcre2_match_data_create_from_pattern(code.get(), nullptr));
-    if (!data) return E_OUTOFMEMORY;
+        pcre2_match_data_create_from_pattern(pattern, nullptr));
+    std::unique_ptr<pcre2_match_context, MatchContextDeleter> context(pcre2_match_context_create(nullptr));
+    if (!data || !context) return E_OUTOFMEMORY;
+    pcre2_set_heap_limit(context.get(), kMatchHeapLimit);
     uint32_t groups = 0;
-    pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    pcre2_pattern_info(pattern, PCRE2_INFO_CAPTURECOUNT, &groups);
     const auto* subject = reinterpret_cast<PCRE2_SPTR>(set.subject.data());
     const size_t length = set.subject.size();
     size_t from = 0;
     while (from <= length) {
-      int rc = pcre2_match(code.get(), subject, length, from, 0, data.get(), nullptr);
+      int rc = pcre2_match(pattern, subject, length, from, matchOptions, data.get(), context.get());
       if (rc == PCRE2_ERROR_NOMATCH) break;
       if (rc < 0) return call.raise(kErrorSource, u"Out of stack space", kOutOfStack);
       const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(data.get());

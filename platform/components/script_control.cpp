@@ -5,8 +5,9 @@
 // anything else fails and leaves the control as it was; setting it starts a
 // fresh engine), AddCode(Code), Eval(Expression) -> VARIANT,
 // ExecuteStatement(Statement), Reset(), Error -> the error object, Timeout
-// (milliseconds one call may run, 10000 at first, -1 for no limit; a script
-// stopped by it fails with E_ABORT, "Script execution timed out").
+// (milliseconds one call may run, 10000 at first, -1 for no limit, holding
+// for time spent in built-in functions too; a script stopped by it fails with
+// E_ABORT, "Script execution timed out").
 // A script failure is returned as DISP_E_EXCEPTION with EXCEPINFO source and
 // description of the script error and scode 0x800A0000 | number; the error
 // stays readable through Error until Error.Clear, Reset or a new Language.

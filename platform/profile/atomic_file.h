@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-// The file's bytes; nullopt when it does not exist or cannot be read.
+// The file's bytes; nullopt when it does not exist, cannot be read or is
+// not a regular file (a folder or a FIFO in its place).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // True when something (even an unreadable file) exists at path.

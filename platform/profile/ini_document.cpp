@@ -18,13 +18,8 @@ std::string_view trim(std::string_view s) {
 // Position of the single-byte character c, stepping over two-byte characters
 // (whose second byte may equal "]" or "\"), or npos.
 std::size_t findByte(std::string_view s, char c) {
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
-      ++i;
-    } else if (s[i] == c) {
-      return i;
-    }
-  }
+  for (std::size_t i = 0; i < s.size(); i += gbkCharSize(s, i))
+    if (s[i] == c) return i;
   return std::string_view::npos;
 }
 
@@ -36,13 +31,11 @@ bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 
 bool profileNamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (isLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (foldAscii(a[i]) != foldAscii(b[i])) {
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t size = gbkCharSize(a, i);
+    if (size == 2 ? a.compare(i, 2, b.substr(i, 2)) != 0 : foldAscii(a[i]) != foldAscii(b[i]))
       return false;
-    }
+    i += size;
   }
   return true;
 }
@@ -60,6 +53,13 @@ bool isWritableKeyName(std::string_view key) {
 
 bool isWritableValue(std::string_view value) { return !hasLineBreak(value); }
 
+Text valueAsRead(std::string_view value) {
+  value = trim(value);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return Text(value);
+}
+
 IniDocument::IniDocument(std::string bytes) : bytes_(std::move(bytes)) { parse(); }
 
 void IniDocument::parse() {
@@ -71,11 +71,13 @@ void IniDocument::parse() {
     line.nameSize = name.size();
   };
   while (pos < all.size()) {
-    std::size_t newline = all.find('\n', pos);
-    std::size_t contentEnd = newline == std::string_view::npos ? all.size() : newline;
+    // CR LF, LF and a lone CR each end a line.
+    const std::size_t contentEnd = std::min(all.find_first_of("\r\n", pos), all.size());
     Line line;
     line.begin = pos;
-    line.next = newline == std::string_view::npos ? all.size() : newline + 1;
+    line.next = contentEnd;
+    if (contentEnd < all.size())
+      line.next += all.compare(contentEnd, LineEnd.size(), LineEnd) == 0 ? LineEnd.size() : 1;
     std::string_view content = trim(all.substr(pos, contentEnd - pos));
     if (content.empty()) {
       line.kind = Kind::Blank;
@@ -148,11 +150,7 @@ std::optional<Text> IniDocument::value(std::string_view section, std::string_vie
   for (std::size_t i = range->first; i < range->end; ++i) {
     const Line& line = lines_[i];
     if (line.kind != Kind::Entry || !profileNamesEqual(nameOf(line), key)) continue;
-    std::string_view value(bytes_.data() + line.valueBegin, line.valueEnd - line.valueBegin);
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    return Text(value);
+    return valueAsRead(std::string_view(bytes_).substr(line.valueBegin, line.valueEnd - line.valueBegin));
   }
   return std::nullopt;
 }
@@ -164,7 +162,7 @@ void IniDocument::replaceBytes(std::size_t begin, std::size_t end, std::string_v
 
 std::size_t IniDocument::ensureLineEndBefore(std::size_t at) {
   std::size_t start = std::string_view(bytes_).starts_with(ByteOrderMark) ? ByteOrderMark.size() : 0;
-  if (at <= start || bytes_[at - 1] == '\n') return at;
+  if (at <= start || bytes_[at - 1] == '\n' || bytes_[at - 1] == '\r') return at;
   replaceBytes(at, at, LineEnd);
   return at + LineEnd.size();
 }

@@ -1,10 +1,10 @@
 // The text of a private-profile (INI) file, read and edited with Windows
 // rules while every byte that an edit does not touch stays as it was.
 //
-// Lines end in LF, optionally preceded by CR; lines written here end in CR LF.
+// Lines end in CR LF, LF or a lone CR; lines written here end in CR LF.
 // A line whose first non-blank byte is "[" starts a section named by the text
 // up to "]" (or the end of the line); ";" starts a comment; a line with "="
-// inside a section is an entry "key=value". Blanks (space, tab, stray CR)
+// inside a section is an entry "key=value". Blanks (space, tab, CR)
 // around names and values are not part of them. Names match without case for
 // ASCII letters; two-byte GBK characters always match exactly. Lines before
 // the first section, and lines without "=", belong to no entry: they are kept
@@ -29,6 +29,10 @@ bool profileNamesEqual(std::string_view a, std::string_view b);
 bool isWritableSectionName(std::string_view section);
 bool isWritableKeyName(std::string_view key);
 bool isWritableValue(std::string_view value);
+
+// What a read gives for an entry written with `value`: blanks trimmed and
+// one pair of enclosing quotes (" or ') removed.
+Text valueAsRead(std::string_view value);
 
 class IniDocument {
  public:

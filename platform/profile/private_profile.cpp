@@ -15,15 +15,26 @@ namespace {
 constexpr std::string_view WindowsFolder = "C:\\Windows\\";
 constexpr std::string_view DefaultProfile = "win.ini";
 
-std::string hostPathOfProfile(const char* fileName) {
-  std::string_view name = fileName ? fileName : DefaultProfile;
-  if (isFullWindowsPath(name)) return hostPathFor(name);
-  return hostPathFor(std::string(WindowsFolder) + std::string(name));
+bool endsInSeparator(std::string_view name) {
+  bool separator = false;
+  for (std::size_t i = 0; i < name.size(); i += gbkCharSize(name, i))
+    separator = name[i] == '\\' || name[i] == '/';
+  return separator;
 }
 
-IniDocument loadProfile(const std::string& hostPath) {
-  if (hostPath.empty()) return IniDocument();
-  return IniDocument(readWholeFile(hostPath).value_or(std::string()));
+// The host file of a profile name; "" for a name that names no file: an
+// empty name, a name ending in a separator, a drive root or the Windows
+// folder itself (which must stay a folder).
+std::string hostPathOfProfile(const char* fileName) {
+  std::string_view name = fileName ? fileName : DefaultProfile;
+  if (name.empty() || endsInSeparator(name)) return {};
+  std::string host = isFullWindowsPath(name) ? hostPathFor(name)
+                                             : hostPathFor(std::string(WindowsFolder) + std::string(name));
+  const std::string windowsFolder = hostPathFor(WindowsFolder);
+  // A drive root maps to "<prefix>/drive_c" and has nothing after it.
+  const std::size_t driveRootEnd = kestrunePrefix().size() + std::string_view("/drive_c").size();
+  if (host.empty() || host.size() <= driveRootEnd || profileNamesEqual(host, windowsFolder)) return {};
+  return host;
 }
 
 // Text up to its first zero byte: what a C string reader sees of it.
@@ -34,7 +45,7 @@ std::string_view cString(std::string_view s) { return s.substr(0, s.find('\0'));
 std::size_t fittingLength(std::string_view s, std::size_t room) {
   std::size_t i = 0;
   while (i < s.size()) {
-    std::size_t width = isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+    const std::size_t width = gbkCharSize(s, i);
     if (i + width > room) break;
     i += width;
   }
@@ -83,12 +94,27 @@ std::string_view withoutTrailingBlanks(const char* text) {
   return s;
 }
 
+// True when a read of the edited text gives exactly what the write meant.
+bool readsBackAsWritten(const std::string& edited, const char* section, const char* key,
+                        const char* value) {
+  const IniDocument reread(edited);
+  if (key == nullptr) return !reread.keyNames(section).has_value();
+  const std::optional<Text> found = reread.value(section, key);
+  if (value == nullptr) return !found.has_value();
+  return found == valueAsRead(value);
+}
+
 }  // namespace
 
 uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
                                   char* buffer, uint32_t size, const char* fileName) {
   if (buffer == nullptr || size == 0) return 0;
-  IniDocument profile = loadProfile(hostPathOfProfile(fileName));
+  const std::string hostPath = hostPathOfProfile(fileName);
+  if (hostPath.empty()) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  const IniDocument profile(readWholeFile(hostPath).value_or(std::string()));
   if (section == nullptr) return copyList(profile.sectionNames(), buffer, size);
   if (key == nullptr) return copyList(profile.keyNames(section).value_or(std::vector<Text>()), buffer, size);
   std::optional<Text> value = profile.value(section, key);
@@ -113,6 +139,7 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
   } else {
     profile.setValue(section, key, value);
   }
+  if (!readsBackAsWritten(profile.bytes(), section, key, value)) return 0;
   if (old && profile.bytes() == *old) return 1;
   if (!old && key && !value) return 1;
   if (!old && !key) return 1;

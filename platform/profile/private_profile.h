@@ -1,12 +1,16 @@
 // The Windows private-profile functions (ANSI forms) over INI files on this
 // host. Section names, keys and values are GBK bytes. File names are Windows
 // paths mapped by platform/profile/windows_path.h; a name that is not a full
-// path ("Kestrune.ini") lives in the Windows folder, C:\Windows.
+// path ("Kestrune.ini") lives in the Windows folder, C:\Windows. An empty
+// name, or one that names a folder (ending in a separator, a drive root, the
+// Windows folder itself), fails every read and write: the functions return 0
+// and nothing is created.
 //
 // File rules (see ini_document.h): names match without case, a new section is
 // appended at the end of the file, a new key at the end of its section, an
-// existing value is replaced in place, new lines end in CR LF, and every line
-// a write does not touch keeps its bytes. A write replaces the file
+// existing value is replaced in place, lines may end in CR LF, LF or a lone
+// CR, new lines end in CR LF, and every line a write does not touch keeps its
+// bytes. A write replaces the file
 // atomically, so a crash leaves either the old or the new file.
 #pragma once
 
@@ -32,8 +36,9 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 // all its lines. Returns non-zero on success and 0 when the file could not be
 // written (the old file then stays as it was), when section is NULL, or for
 // names and values that could not be read back as written (a line break
-// anywhere, "]" in the section, "=" in the key, or a key that is empty or
-// begins with "[" or ";"). All three NULL only flushes, which Windows
+// anywhere, "]" in the section, "=" in the key, a key that is empty or
+// begins with "[" or ";", or any other text whose edited file would read
+// back otherwise, such as a name ending in a lone lead byte). All three NULL only flushes, which Windows
 // reports as 0; there is no cache, so there is nothing to flush.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* fileName);

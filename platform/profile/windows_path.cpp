@@ -22,14 +22,12 @@ std::vector<std::string_view> splitPath(std::string_view path) {
   std::vector<std::string_view> parts;
   std::size_t start = 0, i = 0;
   while (i < path.size()) {
-    if (isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      i += 2;
-    } else if (isSeparator(path[i])) {
+    const std::size_t size = gbkCharSize(path, i);
+    if (size == 1 && isSeparator(path[i])) {
       parts.push_back(path.substr(start, i - start));
-      start = ++i;
-    } else {
-      ++i;
+      start = i + 1;
     }
+    i += size;
   }
   parts.push_back(path.substr(start));
   return parts;

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/text/text.h"
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -105,35 +107,23 @@ uint32_t resolve(uint32_t codePage) {
   return (codePage == CP_ACP || codePage == CP_OEMCP) ? CP_GBK : codePage;
 }
 
-// The tables are built on the first character outside ASCII, so that ASCII
-// text (URLs, header blocks) never pays for building them.
+// Characters as gbkCharSize sees them: a pair that is no character becomes
+// one U+FFFD, and so does every single byte of 0x81 and above. The tables are
+// built on the first character outside ASCII, so that ASCII text (URLs,
+// header blocks) never pays for building them.
 void decodeGbk(std::string_view in, std::u16string& out) {
   for (size_t i = 0; i < in.size();) {
-    unsigned char b = static_cast<unsigned char>(in[i]);
-    if (b < 0x80) {
+    const unsigned char b = static_cast<unsigned char>(in[i]);
+    const size_t size = gbkCharSize(in, i);
+    if (size == 2) {
+      const char16_t unit = gbk().decode[(b - 0x81) * 256 + static_cast<unsigned char>(in[i + 1])];
+      out.push_back(unit != 0 ? unit : kReplacement);
+    } else if (b < 0x80) {
       out.push_back(b);
-      ++i;
-    } else if (b == 0x80) {
-      out.push_back(0x20AC);
-      ++i;
-    } else if (b == 0xFF || i + 1 >= in.size()) {
-      out.push_back(kReplacement);
-      ++i;
     } else {
-      unsigned char trail = static_cast<unsigned char>(in[i + 1]);
-      char16_t unit = gbk().decode[(b - 0x81) * 256 + trail];
-      if (unit != 0) {
-        out.push_back(unit);
-        i += 2;
-      } else if (trail < 0x40 || trail == 0x7F || trail == 0xFF) {
-        // Not a trail byte at all: only the lead is bad, the next byte stands on its own.
-        out.push_back(kReplacement);
-        ++i;
-      } else {
-        out.push_back(kReplacement);
-        i += 2;
-      }
+      out.push_back(b == 0x80 ? char16_t{0x20AC} : kReplacement);
     }
+    i += size;
   }
 }
 

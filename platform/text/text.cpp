@@ -24,6 +24,13 @@ bool matchesAt(std::string_view hay, size_t pos, std::string_view needle, bool i
 
 }  // namespace
 
+size_t gbkCharSize(std::string_view text, size_t pos) {
+  if (pos + 1 >= text.size()) return 1;
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  const auto trail = static_cast<unsigned char>(text[pos + 1]);
+  return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+}
+
 int32_t findText(std::string_view hay, std::string_view needle, int32_t start, bool ignoreCase) {
   if (start < 1) start = 1;
   size_t pos = static_cast<size_t>(start) - 1;
@@ -34,7 +41,7 @@ int32_t findText(std::string_view hay, std::string_view needle, int32_t start, b
   const size_t last = hay.size() - needle.size();
   while (pos <= last) {
     if (matchesAt(hay, pos, needle, ignoreCase)) return static_cast<int32_t>(pos + 1);
-    pos += isLeadByte(static_cast<unsigned char>(hay[pos])) ? 2 : 1;
+    pos += gbkCharSize(hay, pos);
   }
   return -1;
 }
@@ -55,8 +62,7 @@ Text replaceText(std::string_view text, std::string_view from, std::string_view 
       out.append(to);
       pos += from.size();
     } else {
-      size_t step = isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
-      step = std::min(step, text.size() - pos);
+      const size_t step = gbkCharSize(text, pos);
       out.append(text.substr(pos, step));
       pos += step;
     }

@@ -12,8 +12,13 @@ using Text = std::string;
 // A counted byte buffer (request and response bodies, UTF-16 text bytes).
 using ByteArray = std::vector<unsigned char>;
 
-// True when b is the lead byte of a two-byte GBK character.
-inline bool isLeadByte(unsigned char b) { return b >= 0x80; }
+// The one notion of a character that every scanner of local text shares with
+// the code-page 936 decoder: the number of bytes (1 or 2) of the character at
+// text[pos]. Two for a lead byte 0x81-0xFE followed by a trail byte 0x40-0xFE
+// other than 0x7F; one for everything else, including 0x80, 0xFF, a lead byte
+// at the end and a lead byte before a byte that cannot be a trail byte (that
+// byte then stands on its own, so an ASCII delimiter never hides behind it).
+size_t gbkCharSize(std::string_view text, size_t pos);
 
 // Finds needle in haystack, scanning forward from the 1-based byte position
 // `start` and stepping over two-byte characters as a whole, so a match never
@@ -40,7 +45,7 @@ size_t forEachPiece(std::string_view text, std::string_view separator, Visit&& v
       pos += separator.size();
       pieceStart = pos;
     } else {
-      pos += isLeadByte(static_cast<unsigned char>(text[pos])) ? 2 : 1;
+      pos += gbkCharSize(text, pos);
     }
   }
   if (pieceStart < text.size()) {

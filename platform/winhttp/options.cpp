@@ -157,7 +157,7 @@ BOOL WinHttpSetOption(HINTERNET hInternet, DWORD dwOption, LPVOID lpBuffer, DWOR
       // Recorded only: revocation checking needs CRL or OCSP fetching, which
       // libcurl's OpenSSL backend does not do (it can only demand a stapled
       // OCSP answer, which most servers never send). Certificates are still
-      // verified in every other respect.
+      // verified in every other way.
       if (value & ~(WINHTTP_ENABLE_SSL_REVOCATION | WINHTTP_ENABLE_SSL_REVERT_IMPERSONATION))
         return fail(ERROR_INVALID_PARAMETER);
       access.settings->enabledFeatures |= value;

@@ -92,6 +92,20 @@ TEST(RandomDraw, GeneratorMatchesTheCRuntime) {
   EXPECT_EQ(g.next(), 6334);
 }
 
+// Both ends of 1000 .. 16888 come up: r % 15889 is 15888 for r = 15888 and
+// 31777, and 0 for r = 0 and 15889.
+TEST(RandomDraw, BothEndsOfTheRangeComeUp) {
+  const struct {
+    uint32_t tick;
+    int32_t price;
+  } rows[] = {{14888, 16888}, {29788, 16888}, {20057, 1000}, {4854, 1000}};
+  for (const auto& row : rows) {
+    SeedCounter = 0;
+    EXPECT_EQ(drawRandomPrice(row.tick), row.price) << row.tick;
+  }
+  EXPECT_EQ(gradeForPrice(16888), "极品"_gbk);
+}
+
 TEST(RandomDraw, PricesStayInRange) {
   SeedCounter = 0;
   for (uint32_t tick = 0; tick < 20000; tick += 7) {

@@ -465,12 +465,41 @@ TEST_F(ComObjectTest, LastInvokeErrorIsPerThread) {
   EXPECT_EQ(-3, LastInvokeError);
 }
 
+// References the object holds right now (AddRef and Release report them).
+ULONG referencesOf(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
 TEST_F(ComObjectTest, HoldersShareTheObject) {
+  IUnknown* object = thing.get();
+  const ULONG alone = referencesOf(object);
   ComObject second = thing;
   EXPECT_EQ(thing.get(), second.get());
+  EXPECT_EQ(referencesOf(object), alone + 1);
   second.clear();
   EXPECT_TRUE(second.isEmpty());
+  EXPECT_EQ(referencesOf(object), alone);
   EXPECT_EQ("thing", thing.getPropertyText("Name"));
+
+  // Assignment takes a reference of its own too, and gives up the old one.
+  ComObject assigned, other;
+  ASSERT_TRUE(other.createObject("Kestrune.TestThing"));
+  IUnknown* previous = other.get();
+  previous->AddRef();  // kept alive to watch it
+  assigned = other;
+  EXPECT_EQ(referencesOf(previous), 3u);  // other, assigned and the watch
+  assigned = thing;
+  EXPECT_EQ(referencesOf(object), alone + 1);
+  EXPECT_EQ(referencesOf(previous), 2u);
+  thing.clear();
+  EXPECT_EQ(referencesOf(object), alone);
+  EXPECT_EQ("thing", assigned.getPropertyText("Name"));
+  assigned = assigned;  // assigning a holder to itself keeps the object
+  EXPECT_EQ(referencesOf(object), alone);
+  EXPECT_EQ("thing", assigned.getPropertyText("Name"));
+  thing = assigned;
+  previous->Release();
 }
 
 TEST(VariantTest, NewVariantIsIntegerZero) {

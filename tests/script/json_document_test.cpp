@@ -4,9 +4,16 @@
 
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
+#include "platform/text/codepage.h"
 #include "platform/text/gbk.h"
 
 namespace {
+
+// True when the text is made of GBK characters only, so that it survives
+// the conversion to UTF-16 and back.
+bool multiByteToUtf16Roundtrips(const Text& text) {
+  return utf16ToMultiByte(multiByteToUtf16(text, CP_ACP), CP_ACP) == text;
+}
 
 const Text kNotice = R"({"data":{"V":"25.14","C":"欢迎使用","W":"https://example.invalid/"}})"_gbk;
 
@@ -93,15 +100,88 @@ TEST(JsonDocumentWrite, TextRoundTripWithEveryEscapedCharacter) {
   ASSERT_TRUE(doc.setValue("v", tricky));
   EXPECT_EQ(doc.getText("v"), tricky);
   EXPECT_EQ(doc.typeOf("v"), 6);
-  // Stored with U+2400 in place of each backslash, restored on the way out,
-  // also in JSON output, where the backslash stays single.
+  // Stored with U+2400 in place of each backslash, restored on the way out:
+  // as one backslash in text, as an escaped one in JSON.
   EXPECT_EQ(doc.getNumber("v.split(str_Code).length - 1"), 3);
   ASSERT_TRUE(doc.setValue("w", "a\\b"));
-  EXPECT_EQ(doc.getJson("w"), "\"a\\b\"");
-  EXPECT_EQ(doc.toJson().find("\"w\":\"a\\b\""), doc.toJson().find("\"w\""));
+  EXPECT_EQ(doc.getJson("w"), R"("a\\b")");
+  EXPECT_EQ(doc.getText("w", true), R"("a\\b")");
+  EXPECT_NE(doc.toJson().find(R"("w":"a\\b")"), std::string::npos);
   // Values set before a parse are gone after it: every parse starts afresh.
   ASSERT_TRUE(doc.parse("{}"));
   EXPECT_FALSE(doc.exists("v"));
+}
+
+// Every JSON the document produces parses back to the value it stands for.
+TEST(JsonDocumentWrite, JsonOutputParsesBackToTheSameValue) {
+  const Text texts[] = {
+      "a\\b", "\\", "C:\\new\\table\\", "\\u0041", "\\\"", "quote \" and ' and \\'",
+      "line\r\nbreak\ttab", std::string("nul\0inside", 10), "乗俓圽\\"_gbk, "\x80 euro",
+  };
+  for (const Text& text : texts) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    JsonDocument doc;
+    ASSERT_TRUE(doc.setValue("v", text));
+    ASSERT_TRUE(doc.addItem(text, "list"));
+    const Text outputs[] = {doc.getJson("v"), doc.getText("v", true), doc.getItemText(0, "list", true)};
+    for (const Text& json : outputs) {
+      JsonDocument back;
+      ASSERT_TRUE(back.parse("{\"v\": " + json + "}"));
+      EXPECT_EQ(back.getText("v"), text) << json;
+    }
+    JsonDocument whole;
+    ASSERT_TRUE(whole.parse(doc.toJson()));
+    EXPECT_EQ(whole.getText("v"), text);
+    EXPECT_EQ(whole.getItemText(0, "list"), text);
+    EXPECT_EQ(whole.toJson(), doc.toJson());
+  }
+}
+
+// No byte sequence may end the literal a text is stored in: whatever bytes
+// are given are read back as they are, or refused, and never run as script.
+TEST(JsonDocumentWrite, ArbitraryBytesAreStoredOrRefusedNeverRun) {
+  const Text pieces[] = {"'", "\"", "\\", "\r", "\n", "\x81", "\xfe", "\x80", "\xff", "\x7f", "\x01",
+                         std::string(1, '\0'), ");ran=1;(", "'+(ran=1)+'", "\"+(ran=1)+\"", "\\'; ran=1; //",
+                         ";ran=1;//", "x", "中"_gbk, "\x81'", "\x81\\", "\x81\"", "\x81\r", "*/", "</script>"};
+  JsonDocument doc;
+  ASSERT_TRUE(doc.setExpression("probe", "0"));  // makes sure the engine runs
+  ASSERT_TRUE(doc.addItem("first", "list"));
+  ASSERT_TRUE(doc.getEngine().callMethodBool("Eval", "var ran = 0; true"));
+  uint32_t state = 20240105;
+  auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
+  // First the known ways out of a literal, then random mixtures.
+  const Text attacks[] = {"\x81';ran=1;//", "\xfe'+(ran=1)+'", "\x80';ran=1;//", "\x81\\';ran=1;//",
+                          "\x81\r\nran=1;//", "a\x81'\x81';ran=1;//"};
+  int stored = 0, refused = 0;
+  for (int round = 0; round < 600; ++round) {
+    Text value;
+    if (round < static_cast<int>(std::size(attacks)) * 3) {
+      value = attacks[round / 3];
+    } else {
+      for (uint32_t n = next() % 7; n > 0; --n) value += pieces[next() % std::size(pieces)];
+    }
+    const bool valid = multiByteToUtf16Roundtrips(value);
+    const int operation = round % 3;
+    bool ok = false;
+    if (operation == 0) ok = doc.setValue("v", value);
+    if (operation == 1) ok = doc.addItem(value, "list");
+    if (operation == 2) ok = doc.setItem(0, "list", value);
+    SCOPED_TRACE(testing::PrintToString(value));
+    EXPECT_EQ(ok, valid);
+    if (ok) {
+      ++stored;
+      const Text back = operation == 0 ? doc.getText("v") : operation == 1 ? doc.getItemText(doc.getCount("list") - 1, "list")
+                                                                            : doc.getItemText(0, "list");
+      EXPECT_EQ(back, value);
+    } else {
+      ++refused;
+    }
+    ASSERT_EQ(doc.getEngine().callMethodNumber("Eval", "ran"), 0) << "a value ran as script";
+  }
+  EXPECT_GT(stored, 100);
+  EXPECT_GT(refused, 100);
+  std::vector<Text> keys;
+  EXPECT_EQ(doc.getKeys(keys, ""), 3);  // probe, v, list: nothing else was defined
 }
 
 TEST(JsonDocumentWrite, SettersReportWhetherTheyRan) {
@@ -150,6 +230,12 @@ TEST(JsonDocumentWrite, ArrayItems) {
   EXPECT_TRUE(doc.removeItem(1, "list"));
   EXPECT_EQ(doc.getJson("list"), R"(["A",{"k":"v"}])");
   EXPECT_EQ(doc.getText("list[1].k"), "v");
+  // Items are texts like any other: quotes and backslashes stay as given.
+  ASSERT_TRUE(doc.addItem("it's \"C:\\x\"", "list"));
+  ASSERT_TRUE(doc.setItem(0, "list", "\\'"));
+  EXPECT_EQ(doc.getItemText(2, "list"), "it's \"C:\\x\"");
+  EXPECT_EQ(doc.getItemText(0, "list"), "\\'");
+  EXPECT_EQ(doc.getJson("list"), R"(["\\'",{"k":"v"},"it's \"C:\\x\""])");
 }
 
 TEST(JsonDocumentRead, ValuesWithTheSeparator) {

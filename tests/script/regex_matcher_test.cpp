@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/com/class_registry.h"
+#include "platform/text/codepage.h"
 #include "platform/text/gbk.h"
 #include "script/regex_matcher.h"
 
@@ -134,6 +135,87 @@ TEST(RegexMatcherTest, PositionOfAdjacentEqualMatches) {
   ASSERT_TRUE(m.search("(价)"_gbk, "价价"_gbk));
   m.subMatchText(2, 1, &pos);
   EXPECT_EQ(2, pos);
+}
+
+// The walk from UTF-16 offsets to bytes steps one gbkCharSize at a time; it
+// is exact only if every such step is what the conversion turns into one
+// UTF-16 unit. Checked for every pair of bytes, alone and before a letter.
+TEST(RegexMatcherTest, EveryCharacterStepIsOneUnitOfTheConversion) {
+  int mismatches = 0;
+  for (int lead = 0; lead < 256; ++lead) {
+    for (int trail = 0; trail < 256; ++trail) {
+      for (const Text& text : {Text{char(lead), char(trail)}, Text{char(lead), char(trail), 'x'}}) {
+        std::u16string whole = multiByteToUtf16(text, CP_GBK), stepped;
+        for (size_t at = 0; at < text.size(); at += gbkCharSize(text, at)) {
+          std::u16string unit = multiByteToUtf16(text.substr(at, gbkCharSize(text, at)), CP_GBK);
+          if (unit.size() != 1) ++mismatches;
+          stepped += unit;
+        }
+        if (stepped != whole) ++mismatches;
+      }
+    }
+  }
+  EXPECT_EQ(0, mismatches);
+}
+
+// Byte offsets of every match (and of its first sub-match) in subjects with
+// double-byte text, the euro byte 0x80, a lead byte before a non-trail byte,
+// a lead byte at the end and a pair that is no character.
+TEST(RegexMatcherTest, PositionsWithDoubleByteText) {
+  Text noCharacter;  // a lead and a trail byte that decode to U+FFFD
+  for (int lead = 0x81; lead <= 0xFE && noCharacter.empty(); ++lead)
+    for (int trail = 0x40; trail <= 0xFE && noCharacter.empty(); ++trail)
+      if (multiByteToUtf16(Text{char(lead), char(trail)}, CP_GBK) == u"\uFFFD") noCharacter = {char(lead), char(trail)};
+  ASSERT_FALSE(noCharacter.empty());
+  struct Row {
+    Text pattern, subject;
+    const char* expected;  // "offset" per match, "offset/sub-match offset" with a group
+  };
+  const Row rows[] = {
+      {"a", "价"_gbk + "\x80" "a", "3"},
+      {"a", "\x80" + "价"_gbk + "a", "3"},
+      {"b", "\x81" "0b", "2"},
+      {"b|$", "ab\x81", "1 3"},
+      {"x", noCharacter + "x", "2"},
+      {"$", "价格"_gbk, "4"},
+      {"x*", "价"_gbk, "0 2"},
+      {"(\\w)\\w*", "价ab价c"_gbk, "2/2 6/6"},
+      {"价+(格)"_gbk, "价价格 价格"_gbk, "0/4 7/9"},
+      {"[^价]+$"_gbk, "价"_gbk + "\x80\x80", "2"},
+  };
+  for (const Row& row : rows) {
+    RegexMatcher m;
+    ASSERT_TRUE(m.search(row.pattern, row.subject));
+    std::string got;
+    for (int32_t i = 1; i <= m.matchCount(); ++i) {
+      int32_t pos = -1;
+      m.matchText(i, &pos);
+      got += (i > 1 ? " " : "") + std::to_string(pos);
+      if (m.subMatchCount() > 0) {
+        m.subMatchText(i, 1, &pos);
+        got += "/" + std::to_string(pos);
+      }
+    }
+    EXPECT_EQ(row.expected, got) << row.pattern;
+  }
+}
+
+TEST(RegexMatcherTest, PositionsReadInAnyOrder) {
+  Text subject;
+  for (int i = 0; i < 2000; ++i) subject += "价"_gbk + static_cast<char>('0' + i % 10);
+  RegexMatcher m;
+  ASSERT_TRUE(m.search("\\d", subject));
+  ASSERT_EQ(2000, m.matchCount());
+  int32_t pos = -1;
+  for (int32_t i = 1; i <= 2000; ++i) {
+    m.matchText(i, &pos);
+    ASSERT_EQ(3 * i - 1, pos);
+  }
+  m.matchText(5, &pos);  // backwards
+  EXPECT_EQ(14, pos);
+  RegexMatcher copy = m;
+  copy.matchText(7, &pos);
+  EXPECT_EQ(20, pos);
 }
 
 TEST(RegexMatcherTest, PositionWithEarlierCaseVariant) {

@@ -126,4 +126,10 @@ TEST_F(ScriptControlTest, RunawayScriptsFailTheCallAndTheProgramGoesOn) {
   EXPECT_EQ(LastInvokeError, -11);
   EXPECT_EQ(fresh.getPropertyObject("Error").getPropertyText("Description"), "Script execution timed out");
   EXPECT_EQ(fresh.callMethodNumber("Eval", "2 + 2"), 4);
+  // Also when the time goes into a built-in function: a tiny document whose
+  // value joins a huge array (seconds without the limit).
+  fresh.callMethod("AddCode", "var da = eval({\"data\": {\"V\": new Array(3e6).join('x')}})");
+  EXPECT_EQ(LastInvokeError, -11);
+  EXPECT_EQ(fresh.getPropertyObject("Error").getPropertyNumber("Number"), static_cast<int32_t>(0x80004004u));
+  EXPECT_EQ(fresh.callMethodText("Eval", "typeof da"), "undefined");
 }

@@ -92,12 +92,15 @@ void HttpTestServer::State::serve(const httplib::Request& req, httplib::Response
   recorded.notify_all();
 }
 
-HttpTestServer::HttpTestServer() : HttpTestServer(TestCertificate{}) {}
+HttpTestServer::HttpTestServer() : state_(new State) { start(nullptr); }
 
 HttpTestServer::HttpTestServer(const TestCertificate& certificate) : state_(new State) {
-  const bool secure = !certificate.certificatePem.empty();
-  state_->secure = secure;
-  state_->server = makeServer(secure ? &certificate : nullptr);
+  start(&certificate);
+}
+
+void HttpTestServer::start(const TestCertificate* certificate) {
+  state_->secure = certificate != nullptr;
+  state_->server = makeServer(certificate);
   if (!state_->server || !state_->server->is_valid()) return;
   httplib::Server& server = *state_->server;
   server.set_keep_alive_max_count(1);

@@ -31,6 +31,7 @@ using TestHandler = std::function<TestResponse(const RecordedRequest&)>;
 class HttpTestServer {
  public:
   HttpTestServer();
+  // HTTPS; a certificate that cannot be used leaves running() false.
   explicit HttpTestServer(const TestCertificate& certificate);
   ~HttpTestServer();
   HttpTestServer(const HttpTestServer&) = delete;
@@ -55,6 +56,7 @@ class HttpTestServer {
   bool waitForRequests(size_t count, std::chrono::milliseconds bound) const;
 
  private:
+  void start(const TestCertificate* certificate);
   struct State;
   std::unique_ptr<State> state_;
 };

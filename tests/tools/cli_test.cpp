@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "eval/tail_table.h"
 
@@ -117,6 +118,44 @@ TEST(CliHotFix, ListsTheHotFixesOfTheListFile) {
     EXPECT_EQ(run(c.args, environment, "2>&1 >/dev/null").out, c.err) << c.args;
   }
   fs::remove_all(prefix);
+}
+
+// A value the document cannot print is a failure with its reason, never an
+// empty line and exit 0.
+TEST(CliJson, ValuesThatCannotBePrintedFailWithTheReason) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("kestrune-cli-json-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const struct {
+    std::string document;
+    const char* args;  // after "json FILE"
+    int exitCode;
+    std::string out;   // stdout and stderr
+  } cases[] = {
+      {R"({"a":1,"n":null})", "a", 0, "1\n"},
+      {R"({"a":1,"n":null})", "--json n", 0, "null\n"},
+      {R"({"a":1,"n":null})", "b", 1, "kestrune-cli: json: no value at 'b'\n"},
+      {R"({"a":1,"n":null})", "--json b", 1, "kestrune-cli: json: no value at 'b'\n"},
+      // parsed (evaluated), but no JSON can hold it
+      {"(function () { var o = {}; o.me = o; return o })()", "--json", 1,
+       "kestrune-cli: json: the document cannot be written as JSON: Object doesn't support this property or method\n"},
+      {"(function () { var a = []; for (var i = 0; i < 10000; i++) a = [a]; return a })()", "--json", 1,
+       "kestrune-cli: json: the document cannot be written as JSON: Out of stack space\n"},
+      {"(function () { var a = []; for (var i = 0; i < 10000; i++) a = [a]; return {d: a} })()", "d", 1,
+       "kestrune-cli: json: the value at 'd' cannot be written as text: Out of stack space\n"},
+      // whatever nesting the text itself has, if it parses it prints
+      {std::string(2400, '[') + std::string(2400, ']'), "--json", 0,
+       std::string(2400, '[') + std::string(2400, ']') + "\n"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string file = (folder / ("doc" + std::to_string(n++) + ".json")).string();
+    std::ofstream(file, std::ios::binary) << c.document;
+    const Result r = run("json " + file + " " + c.args, {}, "2>&1");
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.document << " " << c.args;
+    EXPECT_EQ(r.out, c.out) << c.document << " " << c.args;
+  }
+  fs::remove_all(folder);
 }
 
 TEST(CliTable, WritesTheEmbeddedBytesUnchanged) {

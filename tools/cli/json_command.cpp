@@ -1,11 +1,15 @@
 // kestrune-cli json [--json] FILE [PATH]: reads a JSON document the way the
 // version notice does (UTF-8 converted to local text, then parse) and prints
 // the value at PATH (the root when absent or empty) as getText gives it.
+// A value that is not there, or that the engine cannot turn into text or
+// JSON (a cycle, nesting beyond its limits), fails the command (exit 1)
+// with the reason on stderr, never an empty line.
 #include <iostream>
 #include <memory>
 
 #include "net/wide_text.h"
 #include "platform/text/gbk.h"
+#include "script/com_object.h"
 #include "script/json_document.h"
 #include "tools/cli/command.h"
 
@@ -28,7 +32,16 @@ int runJson(const JsonOptions& options) {
     const std::string why = gbkToUtf8(error.Description);
     return commandFailure("json", why.empty() ? "the document holds no value" : why);
   }
-  std::cout << gbkToUtf8(doc.getText(utf8ToGbk(options.path), options.asJson)) << "\n";
+  const Text path = utf8ToGbk(options.path);
+  const Text value = doc.getText(path, options.asJson);
+  if (LastInvokeError != 0) {
+    const std::string where = options.path.empty() ? "the document" : "the value at '" + options.path + "'";
+    if (!doc.exists(path)) return commandFailure("json", "no value at '" + options.path + "'");
+    const std::string why = gbkToUtf8(doc.getEngine().getPropertyObject("Error").getPropertyText("Description"));
+    return commandFailure("json", where + " cannot be written as " + (options.asJson ? "JSON" : "text") +
+                                      (why.empty() ? "" : ": " + why));
+  }
+  std::cout << gbkToUtf8(value) << "\n";
   return 0;
 }
 

@@ -141,7 +141,7 @@ class DuktapeObject : public ScriptObject {
       DuktapeHeap& heap = *core->heap;
       const RunResult r = heap.run(stashedToString, &id_);
       if (r == RunResult::Broken) return;
-      if (r == RunResult::Success) text = topString(heap.context());
+      if (r == RunResult::Success && !heap.timedOut()) text = topString(heap.context());
       duk_pop(heap.context());
     });
     (void)ran;
@@ -198,6 +198,11 @@ bool DuktapeEngine::run(std::u16string_view code, unsigned flags, ScriptValue* r
     duk_context* ctx = heap.context();
     CompileJob job{source.data(), source.size(), flags, false};
     const RunResult r = heap.run(compileAndCall, &job);
+    if (heap.timedOut()) {  // whatever the code did after its deadline
+      if (r != RunResult::Broken) duk_pop(ctx);
+      error_ = timedOutError();
+      return;
+    }
     if (r == RunResult::Broken) {
       error_ = outOfMemoryError();
       return;

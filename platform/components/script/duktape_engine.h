@@ -7,8 +7,9 @@
 // declarations made through it become globals. No script can end the
 // process: failures of the text, an exhausted heap, a runaway recursion or
 // a too deeply nested text all fail the one call (see duktape_heap.h and
-// stack_headroom.h), and so does a script running past the time limit. A heap that Duktape itself gave up on fails every
-// later call until `reset`.
+// stack_headroom.h), and so does a call running past the time limit, even
+// when its time goes into a built-in function. A heap that Duktape itself
+// gave up on fails every later call until `reset`.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +38,9 @@ class DuktapeEngine {
   // so is the recorded error.
   void reset();
 
-  // Milliseconds one call may run script code before it is stopped (error
-  // E_ABORT, "Script execution timed out"); negative: no limit (the default).
+  // Milliseconds one call may run before it is stopped (error E_ABORT,
+  // "Script execution timed out"), whatever it reached by then; negative: no
+  // limit (the default).
   // Kept over `reset`.
   void setTimeout(int32_t milliseconds);
   int32_t timeout() const { return timeoutMs_; }

@@ -25,6 +25,8 @@ struct DuktapeHeap::Allocator {
   bool hasDeadline = false;
   std::chrono::steady_clock::time_point deadline;
 
+  bool pastDeadline() const { return hasDeadline && std::chrono::steady_clock::now() >= deadline; }
+
   void link(BlockHeader* h) {
     h->prev = list.prev;
     h->next = &list;
@@ -58,7 +60,7 @@ BlockHeader* headerOf(void* p) { return static_cast<BlockHeader*>(p) - 1; }
 void* capAlloc(void* udata, duk_size_t size) {
   auto* a = static_cast<Allocator*>(udata);
   if (size == 0) return nullptr;
-  if (size > SIZE_MAX - sizeof(BlockHeader) || !a->fits(size)) return nullptr;
+  if (size > SIZE_MAX - sizeof(BlockHeader) || !a->fits(size) || a->pastDeadline()) return nullptr;
   auto* h = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + size));
   if (!h) return nullptr;
   h->size = size;
@@ -85,7 +87,7 @@ void* capRealloc(void* udata, void* ptr, duk_size_t size) {
   }
   BlockHeader* h = headerOf(ptr);
   const std::size_t old = h->size;
-  if (size > old && !a->fits(size - old)) return nullptr;
+  if (size > old && (!a->fits(size - old) || a->pastDeadline())) return nullptr;
   if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
   // Unlink first: realloc may move the block and its neighbours' links.
   BlockHeader* prev = h->prev;
@@ -117,7 +119,7 @@ void fatalHandler(void* udata, const char* /*message*/) {
 // periodically while script code runs; true from the deadline on.
 extern "C" int kestrune_duktape_exec_timeout(void* udata) {
   auto* a = static_cast<Allocator*>(udata);
-  return a && a->hasDeadline && std::chrono::steady_clock::now() >= a->deadline;
+  return a && a->pastDeadline();
 }
 
 std::unique_ptr<DuktapeHeap> DuktapeHeap::create(std::size_t memoryCap) {
@@ -155,6 +157,7 @@ DuktapeHeap::RunResult DuktapeHeap::run(SafeFunction fn, void* data, int nargs) 
     allocator_->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeLimitMs_);
   if (setjmp(target) != 0) {
     allocator_->fatalTarget = outer;
+    timedOut_ = allocator_->pastDeadline();
     allocator_->hasDeadline = false;
     broken_ = true;
     allocator_->releaseAll();
@@ -162,6 +165,7 @@ DuktapeHeap::RunResult DuktapeHeap::run(SafeFunction fn, void* data, int nargs) 
   }
   const duk_int_t rc = duk_safe_call(ctx_, fn, data, nargs, 1);
   allocator_->fatalTarget = outer;
+  timedOut_ = allocator_->pastDeadline();
   allocator_->hasDeadline = false;
   return rc == DUK_EXEC_SUCCESS ? RunResult::Success : RunResult::Thrown;
 }

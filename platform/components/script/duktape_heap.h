@@ -10,10 +10,14 @@
 // jumps back into `run`, the heap is marked broken, every block it had
 // allocated is freed, and the heap is never touched again.
 //
-// With a time limit set, script code that runs longer than the limit within
-// one `run` is stopped with a RangeError ("execution timeout") that no
-// try/catch of the script can keep: Duktape rethrows it until it has left
-// every catch point.
+// With a time limit set, nothing a `run` does may outlast the limit: script
+// code is stopped with a RangeError ("execution timeout") that no try/catch
+// of the script can keep (Duktape rethrows it until it has left every catch
+// point); a built-in function is stopped because from the deadline on the
+// heap refuses every request for more memory, which unwinds anything that
+// builds strings, arrays or objects; and a regular-expression match checks
+// the deadline as it steps. Whatever the outcome, `timedOut` tells whether
+// the run reached its deadline.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +51,8 @@ class DuktapeHeap {
   // Milliseconds each `run` may execute script code; negative: no limit.
   void setTimeLimit(int32_t milliseconds) { timeLimitMs_ = milliseconds; }
   int32_t timeLimit() const { return timeLimitMs_; }
+  // True when the last `run` reached the time limit before it ended.
+  bool timedOut() const { return timedOut_; }
 
   duk_context* context() const { return ctx_; }
   bool broken() const { return broken_; }
@@ -62,4 +68,5 @@ class DuktapeHeap {
   duk_context* ctx_ = nullptr;
   bool broken_ = false;
   int32_t timeLimitMs_ = -1;
+  bool timedOut_ = false;
 };

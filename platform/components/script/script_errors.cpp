@@ -43,8 +43,7 @@ ScriptFailure classify(const ThrownValueFacts& f) {
   const std::string_view n = f.name;
   if (!f.isErrorObject) return make(5022, u"Exception thrown and not caught", false);
   if (has(m, "alloc failed")) return make(7, u"Out of memory", false);
-  if (n == "RangeError" && has(m, "execution timeout"))
-    return make(kScriptTimeoutNumber, u"Script execution timed out", false);
+  if (n == "RangeError" && has(m, "execution timeout")) return timedOutError();
   if (n == "SyntaxError") {
     if (isRegExpSyntax(m)) return make(5017, u"Syntax error in regular expression", f.atCompile);
     if (has(m, "invalid json")) return make(1014, u"Invalid character", false);
@@ -95,5 +94,6 @@ ScriptFailure describeThrownValue(const ThrownValueFacts& facts) {
   return e;
 }
 
+ScriptFailure timedOutError() { return make(kScriptTimeoutNumber, u"Script execution timed out", false); }
 ScriptFailure outOfMemoryError() { return make(7, u"Out of memory", false); }
 ScriptFailure outOfStackError() { return make(28, u"Out of stack space", false); }

@@ -55,5 +55,6 @@ struct ThrownValueFacts {
 ScriptFailure describeThrownValue(const ThrownValueFacts& facts);
 
 // The engine's own failures.
+ScriptFailure timedOutError();
 ScriptFailure outOfMemoryError();
 ScriptFailure outOfStackError();

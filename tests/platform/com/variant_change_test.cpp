@@ -20,6 +20,8 @@ VARIANT str(std::u16string_view s) { return variantFromText(s); }
 VARIANT empty() { VARIANT x{}; return x; }
 VARIANT null() { VARIANT x{}; x.vt = VT_NULL; return x; }
 VARIANT error(SCODE s) { VARIANT x{}; x.vt = VT_ERROR; x.scode = s; return x; }
+// A VT_BOOL holding something other than VARIANT_TRUE / VARIANT_FALSE.
+VARIANT oddBool(SHORT v) { VARIANT x{}; x.vt = VT_BOOL; x.boolVal = v; return x; }
 
 // The converted value in a comparable form.
 std::u16string show(const VARIANT& v) {
@@ -32,7 +34,8 @@ std::u16string show(const VARIANT& v) {
     case VT_UI1: return ascii(std::to_string(v.bVal));
     case VT_R4: { char b[32]; snprintf(b, sizeof b, "%.9g", v.fltVal); return ascii(b); }
     case VT_R8: case VT_DATE: { char b[32]; snprintf(b, sizeof b, "%.17g", v.dblVal); return ascii(b); }
-    case VT_BOOL: return v.boolVal == VARIANT_TRUE ? u"true" : v.boolVal == VARIANT_FALSE ? u"false" : u"bad bool";
+    case VT_BOOL:
+      return v.boolVal == VARIANT_TRUE ? u"true" : v.boolVal == VARIANT_FALSE ? u"false" : u"bool " + ascii(std::to_string(v.boolVal));
     case VT_BSTR: return u"'" + std::u16string(bstrView(v.bstrVal)) + u"'";
     default: return u"(other)";
   }
@@ -56,17 +59,48 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return r8(1e15); }, VT_BSTR, S_OK, u"'1E+15'"},
       {[] { return r8(123456789012345.0); }, VT_BSTR, S_OK, u"'123456789012345'"},
       {[] { return r8(1234567890123456789.0); }, VT_BSTR, S_OK, u"'1.23456789012346E+18'"},
-      {[] { return r8(0.00001); }, VT_BSTR, S_OK, u"'1E-05'"},
+      {[] { return r8(0.00001); }, VT_BSTR, S_OK, u"'0.00001'"},
+      {[] { return r8(5.6789e-5); }, VT_BSTR, S_OK, u"'0.000056789'"},
+      {[] { return r8(5.6789e-11); }, VT_BSTR, S_OK, u"'0.000000000056789'"},
+      {[] { return r8(5.6789e-12); }, VT_BSTR, S_OK, u"'5.6789E-12'"},
+      {[] { return r8(-5.6789e-12); }, VT_BSTR, S_OK, u"'-5.6789E-12'"},
+      {[] { return r8(0.000123456789012345); }, VT_BSTR, S_OK, u"'1.23456789012345E-04'"},
+      {[] { return r8(1e12); }, VT_BSTR, S_OK, u"'1000000000000'"},
+      {[] { return r8(999999999999999.0); }, VT_BSTR, S_OK, u"'999999999999999'"},
+      {[] { return r8(9999999999999999.0); }, VT_BSTR, S_OK, u"'1E+16'"},
+      {[] { return r8(1.23456e102); }, VT_BSTR, S_OK, u"'1.23456E+102'"},
+      {[] { return r8(1e-300); }, VT_BSTR, S_OK, u"'1E-300'"},
+      {[] { return r8(0.1 + 0.2); }, VT_BSTR, S_OK, u"'0.3'"},
+      // an exact tie at the last digit rounds away from zero (printf: to even)
+      {[] { return r8(1234567890123.125); }, VT_BSTR, S_OK, u"'1234567890123.13'"},
+      {[] { return r8(-1234567890123.125); }, VT_BSTR, S_OK, u"'-1234567890123.13'"},
       {[] { return r8(0.0001); }, VT_BSTR, S_OK, u"'0.0001'"},
       {[] { return r8(-2.5); }, VT_BSTR, S_OK, u"'-2.5'"},
       {[] { return r8(1.0 / 3); }, VT_BSTR, S_OK, u"'0.333333333333333'"},
       {[] { return r8(0); }, VT_BSTR, S_OK, u"'0'"},
       {[] { return r4(3.14f); }, VT_BSTR, S_OK, u"'3.14'"},
+      {[] { return r4(0.000005f); }, VT_BSTR, S_OK, u"'0.000005'"},
+      {[] { return r4(0.0000001f); }, VT_BSTR, S_OK, u"'0.0000001'"},
+      {[] { return r4(0.00000001f); }, VT_BSTR, S_OK, u"'1E-08'"},
+      {[] { return r4(1e8f); }, VT_BSTR, S_OK, u"'1E+08'"},
+      {[] { return r4(1234567.0f); }, VT_BSTR, S_OK, u"'1234567'"},
+      {[] { return r4(12345678.0f); }, VT_BSTR, S_OK, u"'1.234568E+07'"},
+      {[] { return r4(654322.23456f); }, VT_BSTR, S_OK, u"'654322.3'"},  // exactly 654322.25
+      {[] { return r4(-654322.23456f); }, VT_BSTR, S_OK, u"'-654322.3'"},
       {[] { return i4(-123456); }, VT_BSTR, S_OK, u"'-123456'"},
       {[] { return i2(-7); }, VT_BSTR, S_OK, u"'-7'"},
       {[] { return ui1(255); }, VT_BSTR, S_OK, u"'255'"},
       {[] { return boolean(true); }, VT_BSTR, S_OK, u"'-1'"},
       {[] { return boolean(false); }, VT_BSTR, S_OK, u"'0'"},
+      // a boolean keeps the number it holds, except towards VT_BOOL
+      {[] { return oddBool(1); }, VT_BSTR, S_OK, u"'1'"},
+      {[] { return oddBool(1); }, VT_I4, S_OK, u"1"},
+      {[] { return oddBool(1); }, VT_R8, S_OK, u"1"},
+      {[] { return oddBool(1); }, VT_UI1, S_OK, u"1"},
+      {[] { return oddBool(1); }, VT_BOOL, S_OK, u"bool 1"},
+      {[] { return oddBool(-2); }, VT_I2, S_OK, u"-2"},
+      {[] { return boolean(true); }, VT_UI1, S_OK, u"255"},
+      {[] { return boolean(false); }, VT_UI1, S_OK, u"0"},
       // text to numbers
       {[] { return str(u"  42  "); }, VT_I4, S_OK, u"42"},
       {[] { return str(u"-17"); }, VT_I4, S_OK, u"-17"},
@@ -75,7 +109,44 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"2E-2"); }, VT_R8, S_OK, u"0.02"},
       {[] { return str(u".5"); }, VT_R8, S_OK, u"0.5"},
       {[] { return str(u"1,234"); }, VT_I4, S_OK, u"1234"},
+      {[] { return str(u"\u00A0 42\u00A0"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"\f42\v"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"\r\n42\t"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"42-"); }, VT_I4, S_OK, u"-42"},
+      {[] { return str(u"42+"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"1.5e2-"); }, VT_R8, S_OK, u"-150"},
+      {[] { return str(u"(42)"); }, VT_I4, S_OK, u"-42"},
+      {[] { return str(u" (4.5) "); }, VT_R8, S_OK, u"-4.5"},
+      {[] { return str(u"-42-"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"+42-"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"(42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"42)"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"-(42)"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"(42)-"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"- 42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1,234,567"); }, VT_I4, S_OK, u"1234567"},
+      {[] { return str(u"-1,234.5"); }, VT_R8, S_OK, u"-1234.5"},
+      {[] { return str(u",123"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1.5,0"); }, VT_R8, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1 234"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"\x1F" u"42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      // "&H" and "&O" fill the target's bits
       {[] { return str(u"&HFF"); }, VT_I4, S_OK, u"255"},
+      {[] { return str(u"&HF800"); }, VT_I2, S_OK, u"-2048"},
+      {[] { return str(u"&HF800"); }, VT_I4, S_OK, u"63488"},
+      {[] { return str(u"&H7FFF"); }, VT_I2, S_OK, u"32767"},
+      {[] { return str(u"&H10000"); }, VT_I2, DISP_E_OVERFLOW, u""},
+      {[] { return str(u"&hff"); }, VT_UI1, S_OK, u"255"},
+      {[] { return str(u"&H100"); }, VT_UI1, DISP_E_OVERFLOW, u""},
+      {[] { return str(u"&HFFFFFFFF"); }, VT_I4, S_OK, u"-1"},
+      {[] { return str(u"&HFFFFFFFF"); }, VT_R8, S_OK, u"-1"},
+      {[] { return str(u"&H100000000"); }, VT_I4, DISP_E_OVERFLOW, u""},
+      {[] { return str(u"&O177777"); }, VT_I2, S_OK, u"-1"},
+      {[] { return str(u"&O17"); }, VT_I4, S_OK, u"15"},
+      {[] { return str(u"-&H10"); }, VT_I4, S_OK, u"-16"},
+      {[] { return str(u"&H"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"&HG"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"&O8"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"2.5"); }, VT_I4, S_OK, u"2"},       // half to even
       {[] { return str(u"3.5"); }, VT_I4, S_OK, u"4"},
       {[] { return str(u"abc"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
@@ -105,6 +176,21 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"0"); }, VT_BOOL, S_OK, u"false"},
       {[] { return str(u"-2.5"); }, VT_BOOL, S_OK, u"true"},
       {[] { return str(u"yes"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"#TRUE#"); }, VT_BOOL, S_OK, u"true"},
+      {[] { return str(u" #false# "); }, VT_BOOL, S_OK, u"false"},
+      {[] { return str(u"#TRUE"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"-1"); }, VT_BOOL, S_OK, u"true"},
+      {[] { return str(u"-0"); }, VT_BOOL, S_OK, u"false"},
+      {[] { return str(u"1-"); }, VT_BOOL, S_OK, u"true"},
+      // negative numbers are true
+      {[] { return i4(-1); }, VT_BOOL, S_OK, u"true"},
+      {[] { return i4(-2147483647 - 1); }, VT_BOOL, S_OK, u"true"},
+      {[] { return i2(-32768); }, VT_BOOL, S_OK, u"true"},
+      {[] { return r8(-0.5); }, VT_BOOL, S_OK, u"true"},
+      {[] { return r8(-1e300); }, VT_BOOL, S_OK, u"true"},
+      {[] { return r4(-1e-30f); }, VT_BOOL, S_OK, u"true"},
+      {[] { return date(-1.5); }, VT_BOOL, S_OK, u"true"},
+      {[] { return r8(-0.0); }, VT_BOOL, S_OK, u"false"},
       {[] { return r8(0.1); }, VT_BOOL, S_OK, u"true"},
       {[] { return i4(0); }, VT_BOOL, S_OK, u"false"},
       {[] { return boolean(true); }, VT_I4, S_OK, u"-1"},
@@ -124,7 +210,15 @@ TEST(VariantChangeTypeTest, Table) {
       {null, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {null, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
       {null, VT_NULL, S_OK, u"(null)"},
-      {null, VT_EMPTY, S_OK, u"(empty)"},
+      {null, VT_EMPTY, DISP_E_TYPEMISMATCH, u""},
+      {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_EMPTY, DISP_E_TYPEMISMATCH, u""},
+      {[] { return i4(5); }, VT_EMPTY, S_OK, u"(empty)"},
+      // everything converts to NULL
+      {[] { return i4(5); }, VT_NULL, S_OK, u"(null)"},
+      {[] { return str(u"x"); }, VT_NULL, S_OK, u"(null)"},
+      {[] { return boolean(true); }, VT_NULL, S_OK, u"(null)"},
+      {[] { return date(1); }, VT_NULL, S_OK, u"(null)"},
+      {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_NULL, S_OK, u"(null)"},
       {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_BSTR, DISP_E_TYPEMISMATCH, u""},
       // dates
@@ -140,12 +234,38 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"2024/1/5 13:45:00"); }, VT_DATE, S_OK, u"45296.572916666664"},
       {[] { return str(u"2024-01-05"); }, VT_DATE, S_OK, u"45296"},
       {[] { return str(u"1:30 PM"); }, VT_DATE, S_OK, u"0.5625"},
+      {[] { return str(u"1:30pm"); }, VT_DATE, S_OK, u"0.5625"},
+      {[] { return str(u"1.30 PM"); }, VT_DATE, S_OK, u"0.5625"},
+      {[] { return str(u"1 PM"); }, VT_DATE, S_OK, u"0.54166666666666663"},
+      {[] { return str(u"12:00 AM"); }, VT_DATE, S_OK, u"0"},
+      {[] { return str(u"12:30 PM"); }, VT_DATE, S_OK, u"0.52083333333333337"},
+      {[] { return str(u"0:30 AM"); }, VT_DATE, S_OK, u"0.020833333333333332"},
+      {[] { return str(u"13:00 PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"13 AM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1:30 XM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"PM 1:30"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1:30 PM PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"2024/1/5 PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"13"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"13.45"); }, VT_DATE, S_OK, u"0.57291666666666663"},
+      {[] { return str(u"13.45.30"); }, VT_DATE, S_OK, u"0.57326388888888891"},
+      {[] { return str(u"13:45.30"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"24:00"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1/5/2024"); }, VT_DATE, S_OK, u"45296"},
+      {[] { return str(u"12/25/2024"); }, VT_DATE, S_OK, u"45651"},
+      {[] { return str(u"25/12/2024"); }, VT_DATE, S_OK, u"45651"},  // 25 cannot be a month
+      {[] { return str(u"25.12.2024 13.45"); }, VT_DATE, S_OK, u"45651.572916666664"},
+      {[] { return str(u"2024/1/5 1:30 PM"); }, VT_DATE, S_OK, u"45296.5625"},
+      {[] { return str(u"13/13/2024"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"2024/1-5"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"2024/2/30"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"tomorrow"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       // same type, unsupported target types
       {[] { return str(u"x"); }, VT_BSTR, S_OK, u"'x'"},
-      {[] { return i4(1); }, VT_VARIANT, DISP_E_BADVARTYPE, u""},
-      {[] { return i4(1); }, VT_RECORD, DISP_E_BADVARTYPE, u""},
+      {[] { return i4(1); }, VT_VARIANT, DISP_E_TYPEMISMATCH, u""},
+      {[] { return i4(1); }, VT_RECORD, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"x"); }, VT_VARIANT, DISP_E_TYPEMISMATCH, u""},
       {[] { return i4(1); }, VT_UNKNOWN, DISP_E_TYPEMISMATCH, u""},
       {[] { VARIANT v{}; v.vt = 0x7F; return v; }, VT_I4, DISP_E_BADVARTYPE, u""},
   };
@@ -262,6 +382,20 @@ struct NoDefault : AutomationObject {
   }
 };
 
+// Its default member is a method: a property read of it fails.
+struct MethodDefault : AutomationObject {
+  MethodDefault() : AutomationObject(methodDefaultClass()) {}
+  static const AutomationClass& methodDefaultClass() {
+    static const IID iid = {0xDEFA0003, 1, 1, {1, 1, 1, 1, 1, 1, 1, 3}};
+    static const AutomationClass& cls =
+        AutomationClassBuilder<MethodDefault>(u"IMethodDefault", iid)
+            .method(u"Value", VT_BSTR, {}, [](MethodDefault&, Call& call) { return call.returnText(u"7"); })
+            .memberId(u"Value", DISPID_VALUE)
+            .build();
+    return cls;
+  }
+};
+
 TEST(VariantChangeTypeTest, DispatchToValueThroughDefaultMember) {
   Holder* holder = new Holder;
   VARIANT obj = variantFromDispatch(holder);
@@ -284,13 +418,45 @@ TEST(VariantChangeTypeTest, DispatchToValueThroughDefaultMember) {
   VariantClear(&out);
   VariantClear(&obj);
 
-  NoDefault* plain = new NoDefault;
-  VARIANT other = variantFromDispatch(plain);
-  plain->Release();
-  EXPECT_EQ(DISP_E_MEMBERNOTFOUND, VariantChangeType(&out, &other, 0, VT_BSTR));
-  VariantClear(&other);
   VARIANT none = variantFromDispatch(nullptr);
   EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &none, 0, VT_BSTR));
+}
+
+TEST(VariantChangeTypeTest, ObjectsWithoutADefaultValueLeaveTheDestinationEmpty) {
+  IDispatch* objects[] = {new NoDefault, new MethodDefault};
+  for (IDispatch* object : objects) {
+    VARIANT source = variantFromDispatch(object);
+    object->Release();
+    for (VARTYPE target : {VT_BSTR, VT_I4, VT_BOOL}) {
+      VARIANT out = str(u"old");
+      EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &source, 0, target)) << target;
+      EXPECT_EQ(VT_EMPTY, out.vt) << target;
+    }
+    VariantClear(&source);
+  }
+}
+
+TEST(VariantChangeTypeTest, PlainUnknownsAndNullReferencesConvertToNothing) {
+  Holder* holder = new Holder;  // has a default value, but not as a plain IUnknown
+  VARIANT unknown{};
+  unknown.vt = VT_UNKNOWN;
+  unknown.punkVal = static_cast<IDispatch*>(holder);
+  for (VARTYPE target : {VT_BSTR, VT_I4, VT_R8, VT_BOOL}) {
+    VARIANT out = i4(5);
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &unknown, 0, target)) << target;
+    EXPECT_EQ(VT_I4, out.vt) << target;
+  }
+  VariantClear(&unknown);
+
+  for (VARTYPE byRef : {VT_I4, VT_BSTR, VT_VARIANT, VT_DISPATCH}) {
+    VARIANT ref{};
+    ref.vt = VT_BYREF | byRef;
+    ref.byref = nullptr;
+    VARIANT out = i4(5);
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &ref, 0, VT_BSTR)) << byRef;
+    EXPECT_EQ(DISP_E_TYPEMISMATCH, VariantChangeType(&out, &ref, 0, VT_I4)) << byRef;
+    EXPECT_EQ(VT_I4, out.vt);
+  }
 }
 
 TEST(DateTest, PartsRoundTrip) {

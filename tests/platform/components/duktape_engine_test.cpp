@@ -156,6 +156,16 @@ TEST(DuktapeEngineLimits, DeeplyNestedTextFailsCleanly) {
   // Nesting within the limits still works, also through the C-recursive
   // built-ins, which fail rather than overflow beyond their own limits.
   EXPECT_EQ(evalOk(e, u"var d = " + nested(u"[", u"]", 500) + u"; JSON.stringify(d).length").int32, 1001);
+  // Whatever nesting compiles also serialises and parses back.
+  for (auto [open, close] : {std::pair{u"[", u"]"}, std::pair{u"{\"a\":", u"}"}}) {
+    for (int depth : {1000, 2000, 2490}) {
+      DuktapeEngine deep;
+      ASSERT_TRUE(deep.eval(u"var da = eval(" + nested(open, close, depth) + u")", nullptr)) << depth;
+      EXPECT_EQ(evalOk(deep, u"JSON.stringify(JSON.parse(JSON.stringify(da))) === JSON.stringify(da)").boolean, true)
+          << depth;
+      EXPECT_GT(evalOk(deep, u"JSON.stringify(da).length").int32, 2 * depth) << depth;
+    }
+  }
   EXPECT_FALSE(e.eval(u"var a = []; for (var i = 0; i < 100000; i++) a = [a]; String(a)", nullptr));
   EXPECT_EQ(e.error().number, 28);
   EXPECT_FALSE(e.eval(u"var o = {}; for (var i = 0; i < 100000; i++) o = {a: o}; JSON.stringify(o)", nullptr));
@@ -210,15 +220,51 @@ TEST(DuktapeEngineLimits, SmallCallerStackStillGetsTheEnginesLimits) {
   std::size_t remaining = 0;
   int32_t number = 0;
   bool nestedOk = true;
+  int32_t deepLength = 0;
   onThreadWithStack(256 << 10, [&] {
     remaining = remainingStack();
     DuktapeEngine e;
     nestedOk = e.eval(u"var da = eval(" + nested(u"[", u"]", 100000) + u")", nullptr);
     number = e.error().number;
+    // The deepest text the compiler takes, serialised and parsed back.
+    ScriptValue v;
+    if (e.eval(u"var d = eval(" + nested(u"{\"a\":", u"}", 2490) + u"); JSON.stringify(JSON.parse(JSON.stringify(d))).length", &v))
+      deepLength = v.int32;
   });
   EXPECT_LT(remaining, kScriptStackHeadroom);
   EXPECT_FALSE(nestedOk);
   EXPECT_EQ(number, 28);
+  EXPECT_EQ(deepLength, 2490 * 6 + 1);
+}
+
+// Work done inside built-in functions is stopped at the limit too: the
+// built-in call never completes, so `finished` stays false. Without the
+// limit each of these runs for seconds and sets it.
+TEST(DuktapeEngineLimits, TheTimeLimitHoldsInsideBuiltInFunctions) {
+  const char16_t* scripts[] = {
+      u"var da = ({a: new Array(3e6).join('x')}); finished = true",
+      u"'ab'.repeat(5e6).split('').reverse().join(''); finished = true",
+      u"'abc'.repeat(5e6).replace(/b/g, 'xy'); finished = true",
+      u"/(?:a+)+b/.test('aaaaaaaaaaaaaaaaaaaaaaaa'); finished = true",  // backtracks, allocates nothing
+      u"var o = [1]; for (var i = 0; i < 22; i++) o = [o, o]; JSON.stringify(o); finished = true",
+      u"JSON.parse('[' + '\"ab\",'.repeat(2e6) + '1]'); finished = true",
+      u"try { new Array(3e6).join('x'); finished = true } catch (e) {} 'caught, and went on'",
+  };
+  DuktapeEngine e;
+  e.setTimeout(100);
+  for (const char16_t* script : scripts) {
+    SCOPED_TRACE(std::string(script, script + std::u16string_view(script).size()));
+    ASSERT_TRUE(e.eval(u"var finished = false", nullptr));
+    EXPECT_FALSE(e.eval(script, nullptr));
+    EXPECT_EQ(e.error().number, static_cast<int32_t>(0x80004004u));
+    EXPECT_EQ(e.error().description, u"Script execution timed out");
+    EXPECT_FALSE(evalOk(e, u"finished").boolean);
+    EXPECT_EQ(evalOk(e, u"1 + 1").int32, 2);  // the engine goes on
+  }
+  // The global code of AddCode, as the JSON document runs a text it parses.
+  EXPECT_FALSE(e.addCode(u"var da = eval({\"data\": {\"V\": new Array(3e6).join('25.14')}})"));
+  EXPECT_EQ(e.error().description, u"Script execution timed out");
+  EXPECT_EQ(evalOk(e, u"typeof da").text, u"undefined");
 }
 
 TEST(DuktapeEngineLimits, ScriptsStopAtTheTimeLimitAndCannotCatchIt) {

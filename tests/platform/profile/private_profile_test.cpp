@@ -164,17 +164,29 @@ TEST_F(PrivateProfile, LongValuesAreCutToTheBufferAsWindowsDoes) {
 }
 
 TEST_F(PrivateProfile, ListsThatDoNotFitEndInTwoZerosAndGiveSizeMinusTwo) {
-  writeBytes(hostIni(), "[alpha]\r\n[beta]\r\n");
-  char buffer[16];
-  std::fill(std::begin(buffer), std::end(buffer), '#');
-  EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 8, Ini), 6u);
-  EXPECT_EQ(std::string(buffer, 9), "alpha\0\0\0#"s);
-  std::fill(std::begin(buffer), std::end(buffer), '#');
-  EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 9, Ini), 7u);
-  EXPECT_EQ(std::string(buffer, 10), "alpha\0b\0\0#"s);
-  std::fill(std::begin(buffer), std::end(buffer), '#');
-  EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, "", buffer, 12, Ini), 11u);
-  EXPECT_EQ(std::string(buffer, 12), "alpha\0beta\0\0"s);
+  writeBytes(hostIni(), "[alpha]\r\n[beta]\r\n[keys]\r\nalpha=1\r\nbeta=2\r\n");
+  const struct {
+    const char* section;  // NULL: the section list
+    uint32_t size, returned;
+    std::string buffer;   // size + 1 bytes
+  } rows[] = {
+      {nullptr, 8, 6, "alpha\0\0\0#"s},
+      {nullptr, 9, 7, "alpha\0b\0\0#"s},
+      {nullptr, 16, 14, "alpha\0beta\0key\0\0#"s},
+      {nullptr, 17, 16, "alpha\0beta\0keys\0\0#"s},
+      {"keys", 2, 0, "\0\0#"s},
+      {"keys", 3, 1, "a\0\0#"s},
+      {"keys", 9, 7, "alpha\0b\0\0#"s},
+      {"keys", 11, 9, "alpha\0bet\0\0#"s},
+      {"keys", 12, 11, "alpha\0beta\0\0#"s},
+  };
+  for (const auto& row : rows) {
+    char buffer[32];
+    std::fill(std::begin(buffer), std::end(buffer), '#');
+    EXPECT_EQ(GetPrivateProfileStringA(row.section, nullptr, "", buffer, row.size, Ini), row.returned)
+        << (row.section ? row.section : "(sections)") << " in " << row.size;
+    EXPECT_EQ(std::string(buffer, row.size + 1), row.buffer) << (row.section ? row.section : "(sections)") << " in " << row.size;
+  }
 }
 
 TEST_F(PrivateProfile, WritesThatCouldNotBeReadBackAreRefused) {
@@ -187,6 +199,56 @@ TEST_F(PrivateProfile, WritesThatCouldNotBeReadBackAreRefused) {
   EXPECT_EQ(put(nullptr, "k", "v"), 0);
   EXPECT_EQ(put(nullptr, nullptr, nullptr), 0);
   EXPECT_EQ(readBytes(hostIni()), "[s]\r\nk=v\r\n");
+}
+
+TEST_F(PrivateProfile, WritesThatWouldReadBackOtherwiseAreRefused) {
+  // Each would be written, then read back as something else (or not at all).
+  const struct {
+    Text section, key, value;
+  } rows[] = {
+      {"s\x81", "k", "v"},        // "\x81]" is one character: the header never closes
+      {"\x81", "k", "v"},
+      {" s\xfe ", "k", "v"},
+      {"s", "k\x81\rj", "v"},     // a lead byte before a line break
+      {"s", "k", "v\x81\n[x]"},
+  };
+  const std::string before = "[s]\r\nk=old\r\n";
+  writeBytes(hostIni(), before);
+  for (const auto& row : rows) {
+    EXPECT_EQ(put(row.section.c_str(), row.key.c_str(), row.value.c_str()), 0) << testing::PrintToString(row.section);
+    EXPECT_EQ(readBytes(hostIni()), before);
+  }
+  // Stray lead bytes that read back as written are fine, and so are quotes,
+  // which a read drops as it would from any file.
+  const struct {
+    Text section, key, value, read;
+  } fine[] = {
+      {"t", "k\x81", "v", "v"},
+      {"t", "k", "\x81", "\x81"},
+      {"t\x81]", "k", "v", "v"},
+      {"t", "q", "\"quoted\"", "quoted"},
+  };
+  for (const auto& row : fine) {
+    ASSERT_NE(put(row.section.c_str(), row.key.c_str(), row.value.c_str()), 0) << testing::PrintToString(row.key);
+    EXPECT_EQ(get(row.section.c_str(), row.key.c_str()), row.read + "\0"s);
+  }
+}
+
+TEST_F(PrivateProfile, NamesThatAreEmptyOrNameAFolderFailAndCreateNothing) {
+  const char* names[] = {"", "C:\\Windows\\", "C:\\Windows", "c:/WINDOWS", "C:\\", "D:\\",
+                         "C:\\Windows\\x\\..", "C:\\Windows\\Sub\\", "Sub\\"};
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    char buffer[8] = {'#', '#', '#', '#', '#', '#', '#', '#'};
+    EXPECT_EQ(GetPrivateProfileStringA("s", "k", "default", buffer, sizeof buffer, name), 0u);
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_EQ(WritePrivateProfileStringA("s", "k", "v", name), 0);
+    EXPECT_EQ(WritePrivateProfileStringA("s", "k", nullptr, name), 0);
+    EXPECT_EQ(listFolder(prefix_), "");
+  }
+  // The Windows folder is still free to become a folder.
+  ASSERT_NE(put("s", "k", "v"), 0);
+  EXPECT_EQ(get("s", "k"), "v\0"s);
 }
 
 TEST_F(PrivateProfile, FileNamesWithoutAFolderLiveInTheWindowsFolder) {

@@ -1,5 +1,8 @@
 // A write never leaves a damaged file: a kill between writing and renaming
-// leaves the old file, and a file that cannot be written stays as it was.
+// leaves the old file, and a file that cannot be written or read stays as it
+// was. Rights are tested in a child process that, under root, drops to an
+// unprivileged user owning the folder and the file, so that the file's mode
+// is what is tested.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,6 +23,7 @@ namespace {
 
 constexpr int CannotDropRights = 101;
 constexpr int CannotReadTheFile = 102;
+constexpr uid_t Nobody = 65534;
 
 // Runs `step` in a child process, without root's rights when the tests run
 // as root (root writes into read-only folders). Gives the child's exit code,
@@ -27,7 +31,7 @@ constexpr int CannotReadTheFile = 102;
 int inChildProcess(const std::function<int()>& step, bool unprivileged) {
   pid_t pid = ::fork();
   if (pid == 0) {
-    if (unprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(CannotDropRights);
+    if (unprivileged && ::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)) _exit(CannotDropRights);
     _exit(step());
   }
   int status = 0;
@@ -37,6 +41,14 @@ int inChildProcess(const std::function<int()>& step, bool unprivileged) {
 
 class AtomicProfileWrite : public ProfileTest {
  protected:
+  // Under root the write runs as an unprivileged user who owns the folder
+  // and the file, so that only the file's own mode can stop it (root's
+  // rights would override the mode, a foreign folder would stop any write).
+  void handToTheWriter() {
+    if (::geteuid() != 0) return;
+    ASSERT_EQ(::chown(folder().c_str(), Nobody, Nobody), 0);
+    ASSERT_EQ(::chown(hostIni().c_str(), Nobody, Nobody), 0);
+  }
   // The write as the unprivileged child sees it: the file must be readable
   // there, or a refused write would prove nothing.
   int unprivilegedPut() {
@@ -82,6 +94,7 @@ TEST_F(AtomicProfileWrite, TheTemporaryFileHoldsTheWholeNewTextBeforeTheRename) 
 
 TEST_F(AtomicProfileWrite, ReadOnlyFolderLeavesTheOldFileAndReportsFailure) {
   writeBytes(hostIni(), before);
+  handToTheWriter();
   ::chmod(folder().c_str(), 0555);
   int result = unprivilegedPut();
   ::chmod(folder().c_str(), 0755);
@@ -93,8 +106,26 @@ TEST_F(AtomicProfileWrite, ReadOnlyFolderLeavesTheOldFileAndReportsFailure) {
 
 TEST_F(AtomicProfileWrite, FileWithoutWriteRightsIsNotReplaced) {
   writeBytes(hostIni(), before);
+  handToTheWriter();
   ::chmod(hostIni().c_str(), 0444);
   int result = unprivilegedPut();
+  if (result == CannotDropRights) GTEST_SKIP() << "running as root without the right to drop it";
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(readBytes(hostIni()), before);
+}
+
+// A colour save must not replace the operator's whole file by one key.
+TEST_F(AtomicProfileWrite, FileThatCannotBeReadIsNotReplaced) {
+  writeBytes(hostIni(), before);
+  handToTheWriter();
+  ::chmod(hostIni().c_str(), 0200);  // the writer may write it, but not read it
+  int result = inChildProcess(
+      [&] {
+        if (get("s", "k", "unread") != "unread\0"s) return CannotReadTheFile + 1;  // it could be read
+        return put("s", "k", "new");
+      },
+      true);
+  ::chmod(hostIni().c_str(), 0644);
   if (result == CannotDropRights) GTEST_SKIP() << "running as root without the right to drop it";
   EXPECT_EQ(result, 0);
   EXPECT_EQ(readBytes(hostIni()), before);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text/codepage.h"
 #include "platform/text/gbk.h"
 
 namespace {
@@ -15,6 +16,52 @@ TEST(GbkLiteral, ProducesGbkBytes) {
   EXPECT_EQ("億"_gbk, "\x83\x7c");
   EXPECT_EQ("一般"_gbk.size(), 4u);
   EXPECT_EQ("a-9"_gbk, "a-9");
+}
+
+// One character as the code-page 936 decoder reads it.
+TEST(GbkCharSize, PairsOnlyALeadByteWithAValidTrailByte) {
+  const struct {
+    std::string text;
+    size_t pos;
+    size_t size;
+  } rows[] = {
+      {"a", 0, 1},           {"\xd6\xd0", 0, 2},     {"\xd6\xd0", 1, 1},
+      {"\x81\x40", 0, 2},    {"\xfe\xfe", 0, 2},     {"\x9c\\", 0, 2},  // trail "\"
+      {"\x81]", 0, 2},       {"\x81" "a", 0, 2},     {"\x80" "a", 0, 1},  // 0x80 is the euro sign
+      {"\xff\x40", 0, 1},    {"\x81\x7f", 0, 1},     {"\x81\xff", 0, 1},
+      {"\x81\x3f", 0, 1},    {"\x81'", 0, 1},        {"\x81\"", 0, 1},
+      {"\x81\r", 0, 1},      {"\x81\n", 0, 1},      {"\x81=", 0, 1},
+      {"\x81;", 0, 1},       {"\x81:", 0, 1},        {"x\x81", 1, 1},  // lead byte at the end
+      {std::string("\x81\0", 2), 0, 1},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(gbkCharSize(row.text, row.pos), row.size) << testing::PrintToString(row.text) << " at " << row.pos;
+}
+
+TEST(GbkCharSize, AgreesWithTheDecoderOnEveryPairOfBytes) {
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      const std::string pair{static_cast<char>(a), static_cast<char>(b)};
+      const std::u16string both = multiByteToUtf16(pair, CP_GBK);
+      if (gbkCharSize(pair, 0) == 2)
+        ASSERT_EQ(both.size(), 1u) << a << " " << b;
+      else
+        ASSERT_EQ(both, multiByteToUtf16(pair.substr(0, 1), CP_GBK) + multiByteToUtf16(pair.substr(1), CP_GBK))
+            << a << " " << b;
+    }
+  }
+}
+
+// A byte that cannot be a trail byte is never hidden behind a stray lead byte.
+TEST(TextRules, DelimitersAfterAStrayLeadByteAreFound) {
+  EXPECT_EQ(findText("\x81'x", "'"), 2);
+  EXPECT_EQ(findText("a\xfe\r\n", "\r\n"), 3);
+  EXPECT_EQ(findText("\x80\\", "\\"), 2);
+  EXPECT_EQ(findText("\x81]", "]"), -1);  // 0x81 0x5D is one character
+  EXPECT_EQ(splitText("k\x81=v\x81;w", "="), (std::vector<Text>{"k\x81", "v\x81;w"}));
+  EXPECT_EQ(splitText("a\xff;b", ";"), (std::vector<Text>{"a\xff", "b"}));
+  EXPECT_EQ(replaceText("\x81'\x81\"", "'", "\\'"), "\x81\\'\x81\"");
+  EXPECT_EQ(replaceText("x\x81", "\x81", "?"), "x?");
 }
 
 TEST(FindText, ForwardOneBasedOrMinusOne) {

@@ -445,13 +445,13 @@ TEST(TestSeamTest, FailsTheChosenCallOnly) {
       {Call::ReadData, Step::Read},        {Call::QueryHeaders, Step::QueryHeaders},
   };
   for (const auto& [call, step] : calls) {
-    ExchangeSpec spec;
-    spec.url = server.url("/");
-    spec.body = "x";
-    spec.serverUser = spec.serverPassword = u"u";
+    ExchangePlan plan;
+    plan.url = server.url("/");
+    plan.body = "x";
+    plan.serverUser = plan.serverPassword = u"u";
     // QueryHeaders is called twice (size, then text): fail the second.
     winhttp_test_seam::FailCall fail(call, call == Call::QueryHeaders ? 2 : 1, 4242);
-    ExchangeResult r = exchange(spec);
+    ExchangeResult r = exchange(plan);
     EXPECT_EQ(stepName(r.failedStep), std::string(stepName(step))) << static_cast<int>(call);
     EXPECT_EQ(r.error, 4242u);
     EXPECT_TRUE(fail.fired());

@@ -20,14 +20,14 @@ const char* stepName(Step step) {
   return names[static_cast<int>(step)];
 }
 
-ExchangeResult exchange(const ExchangeSpec& spec) {
+ExchangeResult exchange(const ExchangePlan& plan) {
   ExchangeResult r;
   auto failAt = [&](Step step) {
     r.failedStep = step;
     r.error = GetLastError();
     return r;
   };
-  std::u16string url = widen(spec.url);
+  std::u16string url = widen(plan.url);
   URL_COMPONENTS parts{};
   parts.dwStructSize = URL_COMPONENTS_SIZE_32BIT;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
@@ -40,38 +40,38 @@ ExchangeResult exchange(const ExchangeSpec& spec) {
   if (!host.empty() && host.front() == u'[') host = host.substr(1, host.size() - 2);
 
   Handles h;
-  h.session = WinHttpOpen(nullptr, spec.proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
-                          spec.proxy.c_str(), nullptr, 0);
+  h.session = WinHttpOpen(nullptr, plan.proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
+                          plan.proxy.c_str(), nullptr, 0);
   if (h.session == nullptr) return failAt(Step::Open);
-  int t = spec.timeoutMs;
+  int t = plan.timeoutMs;
   if (!WinHttpSetTimeouts(h.session, t, t, t, t)) return failAt(Step::Open);
   h.connection = WinHttpConnect(h.session, host.c_str(), parts.nPort, 0);
   if (h.connection == nullptr) return failAt(Step::Connect);
-  h.request = WinHttpOpenRequest(h.connection, spec.verb.c_str(), object.c_str(), nullptr, nullptr, nullptr,
+  h.request = WinHttpOpenRequest(h.connection, plan.verb.c_str(), object.c_str(), nullptr, nullptr, nullptr,
                                  parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
   if (h.request == nullptr) return failAt(Step::OpenRequest);
-  if (!spec.serverUser.empty() &&
+  if (!plan.serverUser.empty() &&
       !WinHttpSetCredentials(h.request, WINHTTP_AUTH_TARGET_SERVER, WINHTTP_AUTH_SCHEME_BASIC,
-                             spec.serverUser.c_str(), spec.serverPassword.c_str(), nullptr))
+                             plan.serverUser.c_str(), plan.serverPassword.c_str(), nullptr))
     return failAt(Step::Options);
-  if (!spec.proxyUser.empty() &&
+  if (!plan.proxyUser.empty() &&
       !WinHttpSetCredentials(h.request, WINHTTP_AUTH_TARGET_PROXY, WINHTTP_AUTH_SCHEME_BASIC,
-                             spec.proxyUser.c_str(), spec.proxyPassword.c_str(), nullptr))
+                             plan.proxyUser.c_str(), plan.proxyPassword.c_str(), nullptr))
     return failAt(Step::Options);
-  DWORD flags = spec.securityFlags;
+  DWORD flags = plan.securityFlags;
   if (!WinHttpSetOption(h.request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof flags)) return failAt(Step::Options);
-  DWORD disable = spec.disable;
+  DWORD disable = plan.disable;
   if (disable != 0 && !WinHttpSetOption(h.request, WINHTTP_OPTION_DISABLE_FEATURE, &disable, sizeof disable))
     return failAt(Step::Options);
-  if (!WinHttpAddRequestHeaders(h.request, spec.headers.empty() ? nullptr : spec.headers.c_str(),
-                                static_cast<DWORD>(spec.headers.size()), WINHTTP_ADDREQ_FLAG_ADD))
+  if (!WinHttpAddRequestHeaders(h.request, plan.headers.empty() ? nullptr : plan.headers.c_str(),
+                                static_cast<DWORD>(plan.headers.size()), WINHTTP_ADDREQ_FLAG_ADD))
     return failAt(Step::Headers);
-  if (!WinHttpSendRequest(h.request, nullptr, 0, nullptr, 0, static_cast<DWORD>(spec.body.size()), 0))
+  if (!WinHttpSendRequest(h.request, nullptr, 0, nullptr, 0, static_cast<DWORD>(plan.body.size()), 0))
     return failAt(Step::Send);
-  for (size_t offset = 0; offset < spec.body.size(); offset += spec.block) {
+  for (size_t offset = 0; offset < plan.body.size(); offset += plan.block) {
     DWORD written = 0;
-    size_t n = std::min(spec.block, spec.body.size() - offset);
-    if (!WinHttpWriteData(h.request, spec.body.data() + offset, static_cast<DWORD>(n), &written))
+    size_t n = std::min(plan.block, plan.body.size() - offset);
+    if (!WinHttpWriteData(h.request, plan.body.data() + offset, static_cast<DWORD>(n), &written))
       return failAt(Step::Write);
   }
   if (!WinHttpReceiveResponse(h.request, nullptr)) return failAt(Step::Receive);

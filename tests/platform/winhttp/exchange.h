@@ -19,7 +19,7 @@ struct Handles {
 
 enum class Step { None, Crack, Open, Connect, OpenRequest, Options, Headers, Send, Write, Receive, Read, QueryHeaders };
 
-struct ExchangeSpec {
+struct ExchangePlan {
   std::string url;
   std::u16string verb = u"GET";
   std::u16string headers;  // the block for WinHttpAddRequestHeaders
@@ -40,7 +40,7 @@ struct ExchangeResult {
   int status = 0;
 };
 
-ExchangeResult exchange(const ExchangeSpec& spec);
+ExchangeResult exchange(const ExchangePlan& plan);
 
 std::u16string widen(std::string_view ascii);
 std::string narrow(std::u16string_view text);  // the ANSI code page (GBK)

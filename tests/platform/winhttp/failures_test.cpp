@@ -52,11 +52,11 @@ class PeerFailureTest : public testing::TestWithParam<FailureCase> {};
 TEST_P(PeerFailureTest, FailsTheRightCallWithinTheTimeout) {
   const FailureCase& c = GetParam();
   ScriptedServer server(c.script);
-  ExchangeSpec spec;
-  spec.url = server.url("/");
-  spec.timeoutMs = 1000;
+  ExchangePlan plan;
+  plan.url = server.url("/");
+  plan.timeoutMs = 1000;
   auto started = std::chrono::steady_clock::now();
-  ExchangeResult r = exchange(spec);
+  ExchangeResult r = exchange(plan);
   auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_EQ(stepName(r.failedStep), std::string(stepName(c.step)));
   EXPECT_EQ(r.error, c.error);
@@ -92,11 +92,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
 TEST(ConnectFailureTest, RefusedPortFailsTheSend) {
-  ExchangeSpec spec;
-  spec.url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::Send);
   EXPECT_EQ(r.error, ERROR_WINHTTP_CANNOT_CONNECT);
+}
+
+TEST(ConnectFailureTest, NameThatDoesNotResolveFailsTheSend) {
+  // A label over 63 characters: the resolver refuses it without asking any
+  // name server, so nothing leaves the machine.
+  ExchangePlan plan;
+  plan.url = "http://" + std::string(64, 'a') + ".invalid/";
+  ExchangeResult r = exchange(plan);
+  EXPECT_EQ(r.failedStep, Step::Send);
+  EXPECT_EQ(r.error, ERROR_WINHTTP_NAME_NOT_RESOLVED);
 }
 
 TEST(ConnectFailureTest, NameThatCannotBeAHostFailsTheSend) {
@@ -116,32 +126,32 @@ TEST(ConnectFailureTest, TlsHandshakeWithAPlainServerFailsTheSend) {
   ScriptedServer server([](ScriptedConnection& c) {
     c.send("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n");
   });
-  ExchangeSpec spec;
-  spec.url = "https://127.0.0.1:" + std::to_string(server.port()) + "/";
-  spec.timeoutMs = 2000;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = "https://127.0.0.1:" + std::to_string(server.port()) + "/";
+  plan.timeoutMs = 2000;
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::Send);
   EXPECT_EQ(r.error, ERROR_WINHTTP_SECURE_FAILURE);
 }
 
 TEST(ConnectFailureTest, SilentTlsPeerFailsTheSendWithinTheTimeouts) {
   ScriptedServer server(scripts::acceptOnly());
-  ExchangeSpec spec;
-  spec.url = "https://127.0.0.1:" + std::to_string(server.port()) + "/";
-  spec.timeoutMs = 500;  // resolve and connect: one second for the handshake
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = "https://127.0.0.1:" + std::to_string(server.port()) + "/";
+  plan.timeoutMs = 500;  // resolve and connect: one second for the handshake
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::Send);
   EXPECT_EQ(r.error, ERROR_WINHTTP_TIMEOUT);
 }
 
 TEST(ConnectFailureTest, ServerThatNeverReadsTheBodyFailsAWrite) {
   ScriptedServer server(scripts::acceptOnly());
-  ExchangeSpec spec;
-  spec.url = server.url("/upload");
-  spec.verb = u"PUT";
-  spec.body.assign(64 << 20, 'x');  // more than the socket buffers hold
-  spec.timeoutMs = 1000;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/upload");
+  plan.verb = u"PUT";
+  plan.body.assign(64 << 20, 'x');  // more than the socket buffers hold
+  plan.timeoutMs = 1000;
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::Write);
   EXPECT_EQ(r.error, ERROR_WINHTTP_TIMEOUT);
 }

@@ -29,10 +29,10 @@ TEST(RedirectTest, ChainCarriesCookiesSetOnTheWay) {
   server.on("GET", "/a", redirect(302, "/b", {{"Set-Cookie", "s=1; Path=/"}}));
   server.on("GET", "/b", redirect(301, "c?x=1", {{"Set-Cookie", "t=2"}, {"Set-Cookie", "u=0; Max-Age=0"}}));
   server.on("GET", "/c", TestResponse{200, {{"X-Final", "yes"}}, "done"});
-  ExchangeSpec spec;
-  spec.url = server.url("/a");
-  spec.headers = u"Cookie: u=9; v=8";
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/a");
+  plan.headers = u"Cookie: u=9; v=8";
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.body, "done");
   EXPECT_EQ(r.status, 200);
@@ -63,12 +63,12 @@ TEST_P(RedirectPolicyTest, FollowsWinHttpsDefaultPolicy) {
   HttpTestServer server;
   server.on("*", "/from", redirect(c.status, "/to", {{"Set-Cookie", "k=v; path=/"}}));
   server.on("*", "/to", TestResponse{200, {}, "arrived"});
-  ExchangeSpec spec;
-  spec.url = server.url("/from");
-  spec.verb = c.verb;
-  spec.body = c.body;
-  spec.disable = c.disable;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/from");
+  plan.verb = c.verb;
+  plan.body = c.body;
+  plan.disable = c.disable;
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.status, c.finalStatus);
   EXPECT_EQ(trail(server), c.trail);
@@ -97,9 +97,9 @@ TEST(RedirectTest, HttpsToHttpIsNotFollowed) {
   plain.on("GET", "/", TestResponse{200, {}, "plain"});
   HttpTestServer secure(makeCertificate(CertificateKind::SelfSigned));
   secure.on("GET", "/", redirect(302, plain.url("/")));
-  ExchangeSpec spec;
-  spec.url = secure.url("/");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = secure.url("/");
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.status, 302);
   EXPECT_NE(r.rawHeaders.find("Location: " + plain.url("/")), std::string::npos);
@@ -111,9 +111,9 @@ TEST(RedirectTest, HttpToHttpsIsFollowed) {
   secure.on("GET", "/s", TestResponse{200, {}, "secure"});
   HttpTestServer plain;
   plain.on("GET", "/", redirect(301, secure.url("/s")));
-  ExchangeSpec spec;
-  spec.url = plain.url("/");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = plain.url("/");
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.body, "secure");
 }
@@ -121,9 +121,9 @@ TEST(RedirectTest, HttpToHttpsIsFollowed) {
 TEST(RedirectTest, EndlessRedirectsFailTheReceive) {
   HttpTestServer server;
   server.on("GET", "/loop", redirect(302, "/loop"));
-  ExchangeSpec spec;
-  spec.url = server.url("/loop");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/loop");
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::Receive);
   EXPECT_EQ(r.error, ERROR_WINHTTP_REDIRECT_FAILED);
   EXPECT_EQ(server.requestCount(), 11u);  // the first request and ten redirects
@@ -135,11 +135,11 @@ TEST(RedirectTest, ServerCredentialsStayWithTheFirstOrigin) {
   HttpTestServer server;
   server.on("GET", "/", redirect(302, "/same"));
   server.on("GET", "/same", redirect(302, other.url("/")));
-  ExchangeSpec spec;
-  spec.url = server.url("/");
-  spec.serverUser = u"user";
-  spec.serverPassword = u"pa:ss";
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/");
+  plan.serverUser = u"user";
+  plan.serverPassword = u"pa:ss";
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.body, "other");
   ASSERT_EQ(server.requestCount(), 2u);

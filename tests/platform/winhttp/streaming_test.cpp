@@ -17,12 +17,12 @@ using namespace std::chrono_literals;
 TEST(StreamingTest, TwoMebibyteBodyWrittenInBlocksArrivesIntact) {
   for (size_t block : {size_t{64 * 1024}, size_t{1 << 20}, size_t{777}}) {
     ScriptedServer server(scripts::respond("HTTP/1.1 204 No Content\r\n\r\n"));
-    ExchangeSpec spec;
-    spec.url = server.url("/upload");
-    spec.verb = u"POST";
-    spec.body = patternBytes(0, 2 << 20);
-    spec.block = block;
-    ExchangeResult r = exchange(spec);
+    ExchangePlan plan;
+    plan.url = server.url("/upload");
+    plan.verb = u"POST";
+    plan.body = patternBytes(0, 2 << 20);
+    plan.block = block;
+    ExchangeResult r = exchange(plan);
     ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
     EXPECT_EQ(r.status, 204);
     ASSERT_EQ(server.requests().size(), 1u);
@@ -30,7 +30,7 @@ TEST(StreamingTest, TwoMebibyteBodyWrittenInBlocksArrivesIntact) {
     EXPECT_EQ(got.header("Content-Length"), std::to_string(2 << 20));
     EXPECT_FALSE(got.hasHeader("Expect"));
     EXPECT_FALSE(got.hasHeader("Transfer-Encoding"));
-    EXPECT_TRUE(got.body == spec.body) << "block " << block << ": " << got.body.size() << " bytes arrived";
+    EXPECT_TRUE(got.body == plan.body) << "block " << block << ": " << got.body.size() << " bytes arrived";
   }
 }
 
@@ -39,14 +39,14 @@ TEST(StreamingTest, TestServerRecordsLargeFormBodiesWhole) {
   HttpTestServer server;
   server.on("POST", "/form", TestResponse{200, {}, "taken"});
   for (const char16_t* type : {u"Content-Type: application/x-www-form-urlencoded", u""}) {
-    ExchangeSpec spec;
-    spec.url = server.url("/form");
-    spec.verb = u"POST";
-    spec.headers = type;
-    spec.body = "a=" + std::string(20000, 'b');
-    ExchangeResult r = exchange(spec);
+    ExchangePlan plan;
+    plan.url = server.url("/form");
+    plan.verb = u"POST";
+    plan.headers = type;
+    plan.body = "a=" + std::string(20000, 'b');
+    ExchangeResult r = exchange(plan);
     EXPECT_EQ(r.body, "taken");
-    EXPECT_TRUE(server.lastRequest().body == spec.body) << narrow(type) << ": " << server.lastRequest().body.size() << " " << r.status;
+    EXPECT_TRUE(server.lastRequest().body == plan.body) << narrow(type) << ": " << server.lastRequest().body.size() << " " << r.status;
   }
 }
 
@@ -90,10 +90,10 @@ TEST(StreamingTest, SlowButSteadyBodyOutlastsTheReceiveTimeout) {
       if (!c.send(std::string(1, piece))) return;
     }
   });
-  ExchangeSpec spec;
-  spec.url = server.url("/slow");
-  spec.timeoutMs = 1000;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/slow");
+  plan.timeoutMs = 1000;
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.body, "0123456789");
 }
@@ -102,9 +102,9 @@ TEST(StreamingTest, BodyIsDeliveredAsSentWithoutDecoding) {
   const std::string gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\x00\0binary", 19);
   ScriptedServer server(scripts::respond("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: " +
                                          std::to_string(gzipped.size()) + "\r\n\r\n" + gzipped));
-  ExchangeSpec spec;
-  spec.url = server.url("/gz");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/gz");
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::None);
   EXPECT_EQ(r.body, gzipped);
 }
@@ -113,9 +113,9 @@ TEST(StreamingTest, InterimAnswersAreSkipped) {
   ScriptedServer server(scripts::respond(
       "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n"
       "HTTP/1.1 201 Created\r\nContent-Length: 4\r\n\r\nmade"));
-  ExchangeSpec spec;
-  spec.url = server.url("/");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/");
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::None);
   EXPECT_EQ(r.rawHeaders, "HTTP/1.1 201 Created\r\nContent-Length: 4\r\n\r\n");
   EXPECT_EQ(r.body, "made");
@@ -124,9 +124,9 @@ TEST(StreamingTest, InterimAnswersAreSkipped) {
 TEST(StreamingTest, ChunkedBodyIsDecodedAndTrailersIgnored) {
   ScriptedServer server(scripts::respond(
       "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: 1\r\n\r\n"));
-  ExchangeSpec spec;
-  spec.url = server.url("/chunked");
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/chunked");
+  ExchangeResult r = exchange(plan);
   EXPECT_EQ(r.failedStep, Step::None);
   EXPECT_EQ(r.body, "hello world");
   EXPECT_EQ(r.rawHeaders.find("X-Trailer"), std::string::npos);

@@ -25,10 +25,10 @@ TEST_P(CertificateTest, EachFlagForgivesExactlyItsCheck) {
   HttpTestServer server(makeCertificate(c.kind));
   ASSERT_TRUE(server.running());
   server.on("GET", "/", TestResponse{200, {}, "tls"});
-  ExchangeSpec spec;
-  spec.url = server.url("/");
-  spec.securityFlags = c.flags;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/");
+  plan.securityFlags = c.flags;
+  ExchangeResult r = exchange(plan);
   if (c.accepted) {
     EXPECT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
     EXPECT_EQ(r.body, "tls");
@@ -62,12 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ProxyTest, PlainRequestThroughAProxyNamesTheWholeUrl) {
   // A scripted server in the proxy's place shows the bytes a proxy gets.
   ScriptedServer proxy(scripts::respond("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"));
-  ExchangeSpec spec;
-  spec.url = "http://127.0.0.1:9/path?q=1";  // never contacted: the proxy answers
-  spec.proxy = u"http=127.0.0.1:" + widen(std::to_string(proxy.port()));
-  spec.proxyUser = u"pu";
-  spec.proxyPassword = u"pp";
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = "http://127.0.0.1:9/path?q=1";  // never contacted: the proxy answers
+  plan.proxy = u"http=127.0.0.1:" + widen(std::to_string(proxy.port()));
+  plan.proxyUser = u"pu";
+  plan.proxyPassword = u"pp";
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   ASSERT_EQ(proxy.requests().size(), 1u);
   EXPECT_EQ(proxy.requests()[0].rawHead,
@@ -91,10 +91,10 @@ TEST_P(TinyProxyTest, ReachesTheServer) {
   HttpTestServer server = c.secureTarget ? HttpTestServer(makeCertificate(CertificateKind::SelfSigned))
                                          : HttpTestServer();
   server.on("GET", "/p", TestResponse{200, {}, "through"});
-  ExchangeSpec spec;
-  spec.url = server.url("/p");
-  spec.proxy = c.proxyPrefix + widen(proxy.address());
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/p");
+  plan.proxy = c.proxyPrefix + widen(proxy.address());
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.body, "through");
   const std::string port = ":" + std::to_string(server.port());
@@ -129,12 +129,12 @@ TEST_P(ProxyAuthTest, BasicCredentialsAtTheProxy) {
   HttpTestServer server = c.secureTarget ? HttpTestServer(makeCertificate(CertificateKind::SelfSigned))
                                          : HttpTestServer();
   server.on("GET", "/", TestResponse{200, {}, "authorised"});
-  ExchangeSpec spec;
-  spec.url = server.url("/");
-  spec.proxy = widen(proxy.address());
-  spec.proxyUser = c.user;
-  spec.proxyPassword = c.password;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url("/");
+  plan.proxy = widen(proxy.address());
+  plan.proxyUser = c.user;
+  plan.proxyPassword = c.password;
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   EXPECT_EQ(r.status, c.status) << r.rawHeaders;
   EXPECT_EQ(server.requestCount(), c.status == 200 ? 1u : 0u);

@@ -30,12 +30,12 @@ class WireTest : public testing::TestWithParam<WireCase> {};
 TEST_P(WireTest, SendsExactlyTheRequestLineAndHeaders) {
   const WireCase& c = GetParam();
   ScriptedServer server(scripts::respond(okResponse));
-  ExchangeSpec spec;
-  spec.url = server.url(c.path);
-  spec.verb = c.verb;
-  spec.headers = c.headers;
-  spec.body = c.body;
-  ExchangeResult r = exchange(spec);
+  ExchangePlan plan;
+  plan.url = server.url(c.path);
+  plan.verb = c.verb;
+  plan.headers = c.headers;
+  plan.body = c.body;
+  ExchangeResult r = exchange(plan);
   ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
   ASSERT_EQ(server.requests().size(), 1u);
   const RecordedRequest got = server.requests()[0];
