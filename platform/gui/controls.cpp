@@ -41,33 +41,34 @@ Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind>
 
 }  // namespace
 
-// Puts a control's text and background colour into its palette.
+// Gives a control a palette of its own (see ownPalette) that holds its text
+// and background colour. Controls the form colours nothing of (colour
+// pickers, sliders) get one too, so that no container's colours reach them.
 void applyColours(Control& c) {
   QWidget* w = c.widget;
   if (!w) return;
+  if (c.spec.kind == ControlKind::EditBox) {
+    static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
+    return;
+  }
+  QPalette p = ownPalette(*w);
   switch (c.spec.kind) {
-    case ControlKind::EditBox:
-      static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
-      return;
-    case ControlKind::TransLabel:
-      setRoleColour(*w, QPalette::WindowText, c.textColour);
-      return;
     case ControlKind::ColorPicker:
     case ControlKind::SliderBar:
-    case ControlKind::Timer:
-      return;
+      break;
+    case ControlKind::TransLabel:
+      setRoleColour(p, QPalette::WindowText, c.textColour, *w);
+      break;
     default:
-      setRoleColour(*w, QPalette::WindowText, c.textColour);
-      setRoleColour(*w, QPalette::ButtonText, c.textColour);
-      // Check and radio marks are drawn in the Text role: they keep theirs.
-      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(*w, QPalette::Text, c.textColour);
-      setRoleColour(*w, QPalette::Window, c.backColour);
-      // Buttons paint their background in the Button role by default.
-      w->setBackgroundRole(QPalette::Window);
-      w->setForegroundRole(QPalette::WindowText);
-      w->setAutoFillBackground(true);
-      return;
+      setRoleColour(p, QPalette::WindowText, c.textColour, *w);
+      setRoleColour(p, QPalette::ButtonText, c.textColour, *w);
+      // The group box's caption is drawn in the Text role. Check and radio
+      // marks are drawn in it too: the boxes keep the system's.
+      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(p, QPalette::Text, c.textColour, *w);
+      setRoleColour(p, QPalette::Window, c.backColour, *w);
+      break;
   }
+  w->setPalette(p);
 }
 
 Text ControlHandle::name() const { return control_ ? control_->spec.name : Text(); }

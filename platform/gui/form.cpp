@@ -72,6 +72,21 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
   return nullptr;
 }
 
+// Kinds that paint their background colour over their whole rectangle.
+bool fillsItsBackground(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Window:
+    case ControlKind::PicBox:
+    case ControlKind::GroupBox:
+    case ControlKind::Label:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void connectEvents(Control& c) {
   Control* self = &c;
   switch (c.spec.kind) {
@@ -176,6 +191,12 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
       if (spec.kind != ControlKind::Window || spec.font.height > 0 || !spec.font.face.empty())
         c->widget->setFont(toQFont(spec.font));
       if (spec.style.handCursor) c->widget->setCursor(Qt::PointingHandCursor);
+      if (fillsItsBackground(spec.kind)) {
+        // Buttons would paint their background in the Button role.
+        c->widget->setBackgroundRole(QPalette::Window);
+        c->widget->setForegroundRole(QPalette::WindowText);
+        c->widget->setAutoFillBackground(true);
+      }
       applyColours(*c);
       c->widget->installEventFilter(state->filter.get());
       state->byObject.emplace(c->widget, c.get());

@@ -81,8 +81,8 @@ EditBoxWidget::EditBoxWidget(const ElementSpec& spec, QWidget* parent)
                       : style_.align == HAlign::Right ? Qt::AlignRight
                                                       : Qt::AlignLeft);
   document()->setDefaultTextOption(option);
+  selectionShown_ = !style_.hideSelection;
   setText(spec.caption);
-  if (style_.hideSelection) setSelectionVisible(false);
 }
 
 Text EditBoxWidget::text() const {
@@ -99,10 +99,21 @@ void EditBoxWidget::setText(const Text& text) {
 int32_t EditBoxWidget::windowsLength() const { return windowsLengthOf(toPlainText()); }
 
 void EditBoxWidget::setColours(COLORREF text, COLORREF back) {
-  setRoleColour(*this, QPalette::Text, text);
-  setRoleColour(*this, QPalette::Base, back);
-  // A hidden selection draws its text in the text colour: follow the new one.
-  if (style_.hideSelection && !hasFocus()) setSelectionVisible(false);
+  textColour_ = text;
+  backColour_ = back;
+  applyPalette();
+}
+
+void EditBoxWidget::applyPalette() {
+  QPalette p = ownPalette(*this);
+  setRoleColour(p, QPalette::Text, textColour_, *this);
+  setRoleColour(p, QPalette::Base, backColour_, *this);
+  if (!selectionShown_) {
+    // A hidden selection: no highlight, its text in the box's text colour.
+    p.setColor(QPalette::Highlight, Qt::transparent);
+    p.setColor(QPalette::HighlightedText, p.color(QPalette::Text));
+  }
+  setPalette(p);
 }
 
 int32_t EditBoxWidget::room() const {
@@ -206,15 +217,9 @@ void EditBoxWidget::normaliseShortInteger() {
 }
 
 void EditBoxWidget::setSelectionVisible(bool visible) {
-  QPalette p = palette();
-  const QPalette app = QApplication::palette(this);
-  for (auto group : {QPalette::Active, QPalette::Inactive}) {
-    p.setColor(group, QPalette::Highlight,
-               visible ? app.color(group, QPalette::Highlight) : QColor(Qt::transparent));
-    p.setColor(group, QPalette::HighlightedText,
-               visible ? app.color(group, QPalette::HighlightedText) : p.color(group, QPalette::Text));
-  }
-  setPalette(p);
+  if (selectionShown_ == visible) return;
+  selectionShown_ = visible;
+  applyPalette();
 }
 
 void RadioBoxWidget::nextCheckState() { setChecked(true); }

@@ -43,6 +43,7 @@ class EditBoxWidget : public QTextEdit {
   // Characters as the Windows edit box counts them (line break = 2).
   int32_t windowsLength() const;
   // Text and background colour; the system default for COLORREF 0xFF000000.
+  // The box's palette is its own (see ownPalette): nothing of its parent's.
   void setColours(COLORREF text, COLORREF back);
 
  protected:
@@ -61,8 +62,12 @@ class EditBoxWidget : public QTextEdit {
   bool acceptsTyped(QChar c) const;
   void normaliseShortInteger();
   void setSelectionVisible(bool visible);
+  void applyPalette();
 
   Style style_;
+  COLORREF textColour_ = SystemDefaultColour;
+  COLORREF backColour_ = SystemDefaultColour;
+  bool selectionShown_ = true;
 };
 
 // A check box that answers clicks anywhere in its rectangle, as a Windows
