@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QSlider>
 
+#include "platform/gui/blanks.h"
 #include "platform/gui/form_state.h"
 #ifdef KESTRUNE_HAVE_PALETTE
 #include "platform/gui/palette/color_palette_popup.h"
@@ -163,6 +164,7 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     if (error) *error = problem;
     return nullptr;
   }
+  installBlankWidthStyle();
   auto state = std::make_unique<FormState>();
   state->filter = std::make_unique<ControlEventFilter>(*state);
   for (const ElementSpec& spec : layout) {
@@ -190,6 +192,7 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     if (c->widget) {
       if (spec.kind != ControlKind::Window || spec.font.height > 0 || !spec.font.face.empty())
         c->widget->setFont(toQFont(spec.font));
+      setOriginalFace(*c->widget, spec.font.face);
       if (spec.style.handCursor) c->widget->setCursor(Qt::PointingHandCursor);
       if (fillsItsBackground(spec.kind)) {
         // Buttons would paint their background in the Button role.

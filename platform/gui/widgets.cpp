@@ -67,7 +67,9 @@ bool isPrintable(const QKeyEvent& event) {
 }  // namespace
 
 EditBoxWidget::EditBoxWidget(const ElementSpec& spec, QWidget* parent)
-    : QTextEdit(parent), style_(spec.style) {
+    : QTextEdit(parent),
+      style_(spec.style),
+      blanks_(new BlankWidthHighlighter(document(), originalBlankEm(spec.font.face))) {
   setAcceptRichText(false);
   setTabChangesFocus(true);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -191,6 +193,11 @@ void EditBoxWidget::insertFromMimeData(const QMimeData* source) {
   // Keep as much of the pasted text as fits.
   t = fitting(t);
   if (!t.isEmpty()) textCursor().insertText(t);
+}
+
+void EditBoxWidget::changeEvent(QEvent* event) {
+  QTextEdit::changeEvent(event);  // passes the font on to the document
+  if (event->type() == QEvent::FontChange) blanks_->rehighlight();
 }
 
 void EditBoxWidget::focusInEvent(QFocusEvent* event) {

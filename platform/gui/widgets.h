@@ -9,6 +9,7 @@
 #include <QTextEdit>
 #include <QWidget>
 
+#include "platform/gui/blanks.h"
 #include "platform/gui/colorref.h"
 #include "platform/gui/layout.h"
 #include "platform/text/text.h"
@@ -34,7 +35,8 @@ class WindowWidget : public QWidget {
 
 // A Windows edit box: CR LF line breaks, a maximum length in characters
 // where a line break counts two, the short-integer input mode, centred text,
-// selection hidden while unfocused, framed or not.
+// selection hidden while unfocused, framed or not; blanks as wide as in the
+// Windows face of its font.
 class EditBoxWidget : public QTextEdit {
  public:
   EditBoxWidget(const ElementSpec& spec, QWidget* parent);
@@ -51,6 +53,8 @@ class EditBoxWidget : public QTextEdit {
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void insertFromMimeData(const QMimeData* source) override;
+  // A new font gives the blanks their width in it.
+  void changeEvent(QEvent* event) override;
   // Text an input method commits is typed text: filtered and limited as keys are.
   void inputMethodEvent(QInputMethodEvent* event) override;
 
@@ -68,6 +72,7 @@ class EditBoxWidget : public QTextEdit {
   COLORREF textColour_ = SystemDefaultColour;
   COLORREF backColour_ = SystemDefaultColour;
   bool selectionShown_ = true;
+  BlankWidthHighlighter* blanks_;
 };
 
 // A check box that answers clicks anywhere in its rectangle, as a Windows
