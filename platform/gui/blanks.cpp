@@ -98,12 +98,14 @@ QList<QTextLayout::FormatRange> blankFormats(const QString& text, qreal spacing)
 void BlankWidthStyle::drawItemText(QPainter* painter, const QRect& rect, int flags,
                                    const QPalette& palette, bool enabled, const QString& text,
                                    QPalette::ColorRole textRole) const {
-  const auto* widget = dynamic_cast<const QWidget*>(painter->device());
-  const double em = widget ? widget->property(BlankEmProperty).toDouble() : 0;
-  const qreal spacing = text.contains(QLatin1Char(' ')) ? blankSpacing(painter->font(), em) : 0;
-  // Mnemonic ampersands are left to the base style.
-  const bool mnemonic = (flags & Qt::TextShowMnemonic) && text.contains(QLatin1Char('&'));
-  if (spacing == 0 || mnemonic) {
+  qreal spacing = 0;
+  // Texts without blanks, and mnemonic ampersands, are the base style's.
+  if (text.contains(QLatin1Char(' ')) &&
+      !((flags & Qt::TextShowMnemonic) && text.contains(QLatin1Char('&')))) {
+    if (const auto* widget = dynamic_cast<const QWidget*>(painter->device()))
+      spacing = blankSpacing(painter->font(), widget->property(BlankEmProperty).toDouble());
+  }
+  if (spacing == 0) {
     QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
     return;
   }

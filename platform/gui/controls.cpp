@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSlider>
 
+#include "platform/gui/edit_boxes.h"
 #include "platform/gui/form_state.h"
 #include "platform/gui/qt_bridge.h"
 
@@ -13,6 +14,10 @@ namespace gui {
 namespace {
 
 bool is(const Control* c, ControlKind kind) { return c && c->spec.kind == kind; }
+
+EditBoxWidget* editBoxOf(Control* c) {
+  return is(c, ControlKind::EditBox) ? dynamic_cast<EditBoxWidget*>(c->widget) : nullptr;
+}
 
 // A write shows at once: whatever the write made dirty (Qt marks it) is
 // painted before the write returns, instead of at the next turn of the loop.
@@ -47,8 +52,8 @@ Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind>
 void applyColours(Control& c) {
   QWidget* w = c.widget;
   if (!w) return;
-  if (c.spec.kind == ControlKind::EditBox) {
-    static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
+  if (EditBoxWidget* box = editBoxOf(&c)) {
+    box->setColours(c.textColour, c.backColour);
     return;
   }
   QPalette p = ownPalette(*w);
@@ -153,13 +158,14 @@ void ControlHandle::setBackColour(COLORREF colour) const {
 }
 
 Text EditBox::text() const {
-  if (!is(control_, ControlKind::EditBox)) return {};
-  return static_cast<EditBoxWidget*>(control_->widget)->text();
+  EditBoxWidget* box = editBoxOf(control_);
+  return box ? box->text() : Text();
 }
 
 void EditBox::setText(const Text& text) const {
-  if (!is(control_, ControlKind::EditBox)) return;
-  static_cast<EditBoxWidget*>(control_->widget)->setText(text);
+  EditBoxWidget* box = editBoxOf(control_);
+  if (!box) return;
+  box->setText(text);
   paintNow(control_->widget);
 }
 

@@ -64,7 +64,11 @@ class StartupTest : public ::testing::Test {
     const auto window = display.run(KESTRUNE_SOURCE_DIR "/scripts/capture-window",
                                     {QString::number(program.processId()), shot});
     EXPECT_TRUE(window.has_value());
-    if (!window) return {};
+    if (!window) {
+      program.waitForFinished(1000);
+      ADD_FAILURE() << "the program said: " << program.readAllStandardError().toStdString();
+      return {};
+    }
     // As the window manager sees it: "_NET_WM_NAME = " and nothing after.
     const auto title = display.run("xprop", {"-id", *window, "-notype", "_NET_WM_NAME"});
     EXPECT_EQ(title.value_or("?").section('=', 1).trimmed().remove('"').toStdString(), "");

@@ -2,8 +2,7 @@
 // edit boxes, by the pixels and cursor positions of the real rendering.
 #include <gtest/gtest.h>
 
-#include <QTextEdit>
-
+#include "platform/gui/blanks.h"
 #include "platform/gui/qt_bridge.h"
 #include "platform/text/gbk.h"
 #include "tests/platform/gui/test_forms.h"
@@ -84,18 +83,30 @@ TEST(Blanks, EachBlankOfACaptionIsAsWideAsInTheOriginalFace) {
   }
 }
 
-TEST(Blanks, AnEditBoxLaysOutItsBlanksAsWideAsTheOriginalFace) {
+TEST(Blanks, EditBoxesLayOutTheirBlanksAsWideAsTheOriginalFace) {
   for (const BlankCase& c : Cases) {
     SCOPED_TRACE(std::string(c.face) + " " + std::to_string(c.height));
-    auto form = showForm({windowSpec(600, 200), withFont(element("edit", ControlKind::EditBox, {0, 0, 600, 80}), c)});
+    auto form = showForm({windowSpec(600, 200),
+                          withFont(element("single", ControlKind::EditBox, {0, 0, 600, 80}), c),
+                          withFont(element("multi", ControlKind::EditBox, {0, 100, 600, 80},
+                                           {.multiLine = true}),
+                                   c)});
     ASSERT_NE(form, nullptr);
-    EditBox edit = form->editBox("edit");
-    auto* widget = static_cast<QTextEdit*>(widgetOf(*form, "edit"));
-    auto endOf = [&](int blanks) {
-      edit.setText("寻找"_gbk + Text(blanks, ' '));
-      return widget->cursorRect().x();
-    };
-    EXPECT_EQ(endOf(10) - endOf(9), c.blank);
+    for (const char* name : {"single", "multi"}) {
+      EditBox edit = form->editBox(name);
+      QWidget* widget = widgetOf(*form, name);
+      // Where the cursor stands at the end of the text.
+      auto endOf = [&](int blanks) {
+        edit.setText("寻找"_gbk + Text(blanks, ' '));
+        return widget->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+      };
+      EXPECT_EQ(endOf(10) - endOf(9), c.blank) << name;
+      // Typed blanks too.
+      edit.setText("寻找"_gbk);
+      const int before = widget->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+      QTest::keyClicks(widget, "  ");
+      EXPECT_EQ(widget->inputMethodQuery(Qt::ImCursorRectangle).toRect().x() - before, 2 * c.blank) << name;
+    }
   }
 }
 
