@@ -57,9 +57,12 @@ void drawTextWithBlanks(QPainter& painter, const QRect& r, int flags, QString te
 
 double originalBlankEm(const Text& face) {
   static const Text yaHei = "微软雅黑"_gbk, kaiTi = "楷体"_gbk, songTi = "宋体"_gbk;
-  // Microsoft YaHei's own metrics give its blank about 0.3 em; in whole
-  // pixels that is 6 at the 20 and 21 pixels of the headline options, whose
-  // edit boxes then sit 5 pixels clear of the text on either side.
+  // Microsoft YaHei gives its blank 0.3 em (the Windows font is not at hand
+  // here to read the exact advance from its metrics). In whole pixels that
+  // is 6 at both 20 and 21 pixels, the heights of the main window's headline
+  // options; their edit boxes then start 5 pixels after the text before the
+  // blanks and end 5 and 7 pixels before the text after them, a fit that
+  // says the layout was drawn for that width.
   if (face == yaHei) return 0.3;
   if (face.empty() || face == kaiTi || face == songTi) return 0.5;
   return 0;
