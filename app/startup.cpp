@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "app/program_state.h"
@@ -43,27 +42,36 @@ void checkVersionNotice(JsonDocument& document) {
   endProcessNow(0);
 }
 
-void onMainWindowCreated(MainWindow& window) {
+void onMainWindowCreated(MainWindow& window, const StepObserver& observe) {
+  auto done = [&](StartupStep step) {
+    if (observe) observe(step, &window);
+  };
   // The notice's document lives for the whole handler.
   JsonDocument noticeDocument;
   // 1. Version notice: on a different version the process ends here.
   checkVersionNotice(noticeDocument);
+  done(StartupStep::VersionNotice);
   // 2. The tail-number table.
   loadTailTable();
+  done(StartupStep::TableLoad);
   // 3. Colour restore.
   window.appearance().restore();
+  done(StartupStep::ColourRestore);
 }
 
-int runProgram(const char* programPath) {
-  gui::GuiRuntime runtime(programPath);
+int runProgram(const StepObserver& observe) {
+  gui::GuiRuntime runtime;
   startRuntime();
   initProgramState();
-  std::atexit(onProgramExit);
+  runtime.onExit([observe] {
+    onProgramExit();
+    if (observe) observe(StartupStep::ExitCleanUp, nullptr);
+  });
   int result = 0;
   {
     std::unique_ptr<MainWindow> window = MainWindow::create();
     if (!window) reportFatalError("载入启动窗口失败"_gbk);
-    window->form().onCreated([&w = *window] { onMainWindowCreated(w); });
+    window->form().onCreated([&w = *window, &observe] { onMainWindowCreated(w, observe); });
     window->form().show();
     result = runtime.runMessageLoop();
   }

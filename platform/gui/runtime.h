@@ -1,9 +1,11 @@
-// The GUI runtime: the application object, the message loop, the message
-// box and the fatal-error report.
+// The GUI runtime: the application object, the message loop, the exit
+// routines, the message box and the fatal-error report.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/text/text.h"
 
@@ -11,29 +13,28 @@ namespace gui {
 
 class GuiRuntime {
  public:
-  // Starts the GUI for the calling thread. The program's command line is
-  // not passed on: the program reads none.
-  explicit GuiRuntime(const char* programPath);
+  // Starts the GUI for the calling thread. The program reads no command
+  // line, and the runtime gives Qt no program name either: Qt would show it
+  // as the title of a window whose own title is empty.
+  GuiRuntime();
+  // The end of the program: runs the exit routines, in the order they were
+  // registered, while the GUI still exists.
   ~GuiRuntime();
   GuiRuntime(const GuiRuntime&) = delete;
   GuiRuntime& operator=(const GuiRuntime&) = delete;
 
+  // Registers a routine to run when the program ends (when the runtime is
+  // destroyed). A process ended otherwise, by a fatal error or from
+  // outside, runs none.
+  void onExit(std::function<void()> routine);
+
   // Runs the message loop until the last window has closed; returns 0.
-  //
-  // For headless runs (scripts/run, end-to-end tests) the runtime honours
-  // KESTRUNE_SCREENSHOT=<png file>: after KESTRUNE_SCREENSHOT_DELAY_MS
-  // (default 3000) it writes a picture of the visible window there, and with
-  // KESTRUNE_SCREENSHOT_QUIT=1 then closes it.
   int runMessageLoop();
 
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
-
-// Writes a picture of the first visible top-level window to `pngPath`
-// (UTF-8 file name); false when there is none or the file cannot be written.
-bool saveWindowPicture(const char* pngPath);
 
 }  // namespace gui
 

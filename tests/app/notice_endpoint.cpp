@@ -6,7 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+
+#include "kestrune/version.h"
 
 namespace {
 
@@ -74,4 +78,21 @@ SilentPort::SilentPort() {
 
 SilentPort::~SilentPort() {
   if (socket_ >= 0) close(socket_);
+}
+
+void MatchingNoticeEnvironment::SetUp() {
+  char folder[] = "/tmp/kestrune-notice-test.XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  folder_ = folder;
+  endpoint_ = std::make_unique<NoticeEndpoint>(folder_);
+  ASSERT_TRUE(endpoint_->running()) << "the notice endpoint (nginx) did not start";
+  endpoint_->serve(std::string(R"({"data":{"V":")") + ProgramVersion + R"("}})");
+  setenv("KESTRUNE_NOTICE_URL", endpoint_->address().c_str(), 1);
+}
+
+void MatchingNoticeEnvironment::TearDown() {
+  unsetenv("KESTRUNE_NOTICE_URL");
+  endpoint_.reset();
+  std::error_code ignored;
+  if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
 }

@@ -3,6 +3,9 @@
 // whatever notice document the test writes.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 
 class NoticeEndpoint {
@@ -40,4 +43,17 @@ class SilentPort {
  private:
   int socket_ = -1;
   int port_ = 0;
+};
+
+// For a test program that starts the program: one endpoint for the whole
+// run, serving the notice of this version, with KESTRUNE_NOTICE_URL pointing
+// at it. Register it with ::testing::AddGlobalTestEnvironment.
+class MatchingNoticeEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::string folder_;
+  std::unique_ptr<NoticeEndpoint> endpoint_;
 };

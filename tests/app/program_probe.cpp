@@ -4,8 +4,8 @@
 // - a message box: "box TITLE|TEXT|ICON|MODALITY" and "table ROWS" at that
 //   moment, then it presses Enter on the box;
 // - the main window shown: "window shown", "table ROWS", then it presses Esc;
-// - the exit clean-up having run: "exit table ROWS", from a routine that
-//   runs after the program's own.
+// - the exit clean-up having run: "exit table ROWS", through the entry's
+//   step observer.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -55,8 +55,8 @@ void probe() {
 
 Q_COREAPP_STARTUP_FUNCTION(probe)
 
-int main(int, char** argv) {
-  // Registered before the program registers its own clean-up, so it runs after it.
-  std::atexit([] { report("exit table " + std::to_string(TailTable.size())); });
-  return runProgram(argv[0]);
+int main() {
+  return runProgram([](StartupStep step, MainWindow*) {
+    if (step == StartupStep::ExitCleanUp) report("exit table " + std::to_string(TailTable.size()));
+  });
 }
