@@ -1,0 +1,58 @@
+// deploy/notice/notice-endpoint itself: which process it takes for its nginx.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tests/app/notice_endpoint.h"
+
+namespace {
+
+// A pid file left behind by an nginx that died without removing it (killed,
+// or the machine stopped), whose process id now belongs to another program:
+// status, start and stop must leave that program alone.
+TEST(NoticeEndpointScript, AStalePidFileNeverNamesAnotherProcess) {
+  char folder[] = "/tmp/kestrune-endpoint-test.XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string runtime = std::string(folder) + "/notice-runtime";
+  std::filesystem::create_directories(runtime);
+
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::ofstream(runtime + "/nginx.pid") << other << "\n";
+  const std::string script = NOTICE_ENDPOINT_SCRIPT;
+  bool ended = false;
+  const auto stillRunning = [other, &ended] {
+    ended = ended || waitpid(other, nullptr, WNOHANG) == other;
+    return !ended;
+  };
+
+  EXPECT_NE(std::system((script + " status --runtime " + runtime).c_str()), 0);
+  {
+    NoticeEndpoint endpoint(folder);
+    EXPECT_TRUE(endpoint.running());
+    EXPECT_TRUE(stillRunning()) << "start took the other program for its nginx";
+  }
+  EXPECT_NE(std::system((script + " status --runtime " + runtime).c_str()), 0) << "stopped";
+  std::ofstream(runtime + "/nginx.pid") << other << "\n";
+  std::system((script + " stop --runtime " + runtime).c_str());
+  EXPECT_TRUE(stillRunning()) << "stop ended the other program";
+
+  if (!ended) {
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+  }
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
