@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,19 @@
 #include "tests/app/notice_endpoint.h"
 
 namespace {
+
+// The usage text is the script's header, whole, on stdout for --help.
+TEST(NoticeEndpointScript, HelpShowsTheWholeUsage) {
+  std::string out;
+  FILE* pipe = popen((std::string(NOTICE_ENDPOINT_SCRIPT) + " --help 2>/dev/null").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char buffer[512];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(out.rfind("  notice-endpoint start  [--port N]", 0), 0u) << out;
+  EXPECT_NE(out.find("(or /tmp/kestrune-notice-UID).\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("set -euo"), std::string::npos) << out;
+}
 
 // A pid file left behind by an nginx that died without removing it (killed,
 // or the machine stopped), whose process id now belongs to another program:
