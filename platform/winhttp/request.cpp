@@ -128,6 +128,9 @@ DWORD RequestLife::send(const void* optional, DWORD optionalLength, DWORD totalL
 DWORD RequestLife::write(const void* data, DWORD size, DWORD* written) {
   *written = 0;
   if (state_ != State::Sending) return ERROR_WINHTTP_INCORRECT_HANDLE_STATE;
+  // After a failed write the body cannot arrive whole: later writes fail at
+  // once with the same reason instead of waiting out the timeout again.
+  if (writeFailure_ != ERROR_SUCCESS) return writeFailure_;
   if (tunnelRefused_) {  // the body has nowhere to go
     *written = size;
     return ERROR_SUCCESS;
