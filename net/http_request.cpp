@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <stdexcept>
@@ -267,6 +268,9 @@ Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Te
   const unsigned char* body = bodyBytes.empty() ? reinterpret_cast<const unsigned char*>(bodyText.data())
                                                 : bodyBytes.data();
   const size_t bodySize = bodyBytes.empty() ? bodyText.size() : bodyBytes.size();
+  // The send announces the length in 32 bits: a longer body cannot be sent
+  // whole, and a cut length would send its first part as if it were all.
+  if (bodySize > std::numeric_limits<DWORD>::max()) return fail("711 发送请求失败!", true);
   if (!WinHttpSendRequest(exchange.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(bodySize), 0))
     return fail("711 发送请求失败!", true);
