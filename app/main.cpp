@@ -1,4 +1,4 @@
 // kestrune: the main window. Takes no arguments.
 #include "app/startup.h"
 
-int main(int, char** argv) { return runProgram(argv[0]); }
+int main() { return runProgram(); }

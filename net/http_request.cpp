@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "net/charset_correction.h"
@@ -99,24 +102,51 @@ bool setDwordOption(HINTERNET handle, DWORD option, DWORD value) {
   return WinHttpSetOption(handle, option, &value, sizeof value) != FALSE;
 }
 
+// Room for `more` bytes at the end of `body`. The capacity grows eightfold,
+// so that a long body is moved only a few times while it arrives (capacity
+// that is never filled takes no memory), or just as far as needed when that
+// much cannot be had. False when not even that fits in memory.
+bool makeRoom(ByteArray& body, size_t more) {
+  const size_t needed = body.size() + more;
+  if (needed <= body.capacity()) return true;
+  const size_t grown = body.capacity() < body.max_size() / 8 ? body.capacity() * 8 : needed;
+  for (const size_t capacity : {std::max(needed, grown), needed}) {
+    try {
+      ByteArray larger;
+      larger.reserve(capacity);
+      larger.insert(larger.end(), body.begin(), body.end());
+      body.swap(larger);
+      return true;
+    } catch (const std::exception&) {  // bad_alloc, or length_error past max_size()
+    }
+  }
+  return false;
+}
+
 // The bytes WinHTTP hands over, appended to `body`; false when a read failed.
-// Each read goes into `available` zero bytes at the end of the body, of which
-// the bytes read are kept. A body that no longer fits in memory counts as a
-// failed read: the bytes so far are kept.
+// Each read goes into a block of `available` bytes, of which the bytes read
+// are kept; the block is reused (its bytes are overwritten by each read). A
+// body that no longer fits in memory counts as a failed read: the bytes so
+// far are kept.
 bool readBody(HINTERNET request, ByteArray& body) {
+  std::unique_ptr<unsigned char[]> block;
+  size_t blockSize = 0;
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return true;
-    const size_t kept = body.size();
     try {
-      body.resize(kept + available);
+      if (available > blockSize) {
+        block.reset();
+        block = std::make_unique_for_overwrite<unsigned char[]>(available);
+        blockSize = available;
+      }
     } catch (const std::bad_alloc&) {
       return false;
     }
+    if (!makeRoom(body, available)) return false;
     DWORD read = 0;
-    const bool ok = WinHttpReadData(request, body.data() + kept, available, &read) != FALSE;
-    body.resize(ok ? kept + std::min(read, available) : kept);
-    if (!ok) return false;
+    if (!WinHttpReadData(request, block.get(), available, &read)) return false;
+    body.insert(body.end(), block.get(), block.get() + std::min(read, available));
   }
 }
 
@@ -238,6 +268,9 @@ Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Te
   const unsigned char* body = bodyBytes.empty() ? reinterpret_cast<const unsigned char*>(bodyText.data())
                                                 : bodyBytes.data();
   const size_t bodySize = bodyBytes.empty() ? bodyText.size() : bodyBytes.size();
+  // The send announces the length in 32 bits: a longer body cannot be sent
+  // whole, and a cut length would send its first part as if it were all.
+  if (bodySize > std::numeric_limits<DWORD>::max()) return fail("711 发送请求失败!", true);
   if (!WinHttpSendRequest(exchange.request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                           WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(bodySize), 0))
     return fail("711 发送请求失败!", true);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSlider>
 
+#include "platform/gui/edit_boxes.h"
 #include "platform/gui/form_state.h"
 #include "platform/gui/qt_bridge.h"
 
@@ -13,6 +14,10 @@ namespace gui {
 namespace {
 
 bool is(const Control* c, ControlKind kind) { return c && c->spec.kind == kind; }
+
+EditBoxWidget* editBoxOf(Control* c) {
+  return is(c, ControlKind::EditBox) ? dynamic_cast<EditBoxWidget*>(c->widget) : nullptr;
+}
 
 // A write shows at once: whatever the write made dirty (Qt marks it) is
 // painted before the write returns, instead of at the next turn of the loop.
@@ -41,33 +46,34 @@ Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind>
 
 }  // namespace
 
-// Puts a control's text and background colour into its palette.
+// Gives a control a palette of its own (see ownPalette) that holds its text
+// and background colour. Controls the form colours nothing of (colour
+// pickers, sliders) get one too, so that no container's colours reach them.
 void applyColours(Control& c) {
   QWidget* w = c.widget;
   if (!w) return;
+  if (EditBoxWidget* box = editBoxOf(&c)) {
+    box->setColours(c.textColour, c.backColour);
+    return;
+  }
+  QPalette p = ownPalette(*w);
   switch (c.spec.kind) {
-    case ControlKind::EditBox:
-      static_cast<EditBoxWidget*>(w)->setColours(c.textColour, c.backColour);
-      return;
-    case ControlKind::TransLabel:
-      setRoleColour(*w, QPalette::WindowText, c.textColour);
-      return;
     case ControlKind::ColorPicker:
     case ControlKind::SliderBar:
-    case ControlKind::Timer:
-      return;
+      break;
+    case ControlKind::TransLabel:
+      setRoleColour(p, QPalette::WindowText, c.textColour, *w);
+      break;
     default:
-      setRoleColour(*w, QPalette::WindowText, c.textColour);
-      setRoleColour(*w, QPalette::ButtonText, c.textColour);
-      // Check and radio marks are drawn in the Text role: they keep theirs.
-      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(*w, QPalette::Text, c.textColour);
-      setRoleColour(*w, QPalette::Window, c.backColour);
-      // Buttons paint their background in the Button role by default.
-      w->setBackgroundRole(QPalette::Window);
-      w->setForegroundRole(QPalette::WindowText);
-      w->setAutoFillBackground(true);
-      return;
+      setRoleColour(p, QPalette::WindowText, c.textColour, *w);
+      setRoleColour(p, QPalette::ButtonText, c.textColour, *w);
+      // The group box's caption is drawn in the Text role. Check and radio
+      // marks are drawn in it too: the boxes keep the system's.
+      if (c.spec.kind == ControlKind::GroupBox) setRoleColour(p, QPalette::Text, c.textColour, *w);
+      setRoleColour(p, QPalette::Window, c.backColour, *w);
+      break;
   }
+  w->setPalette(p);
 }
 
 Text ControlHandle::name() const { return control_ ? control_->spec.name : Text(); }
@@ -152,13 +158,14 @@ void ControlHandle::setBackColour(COLORREF colour) const {
 }
 
 Text EditBox::text() const {
-  if (!is(control_, ControlKind::EditBox)) return {};
-  return static_cast<EditBoxWidget*>(control_->widget)->text();
+  EditBoxWidget* box = editBoxOf(control_);
+  return box ? box->text() : Text();
 }
 
 void EditBox::setText(const Text& text) const {
-  if (!is(control_, ControlKind::EditBox)) return;
-  static_cast<EditBoxWidget*>(control_->widget)->setText(text);
+  EditBoxWidget* box = editBoxOf(control_);
+  if (!box) return;
+  box->setText(text);
   paintNow(control_->widget);
 }
 

@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QSlider>
 
+#include "platform/gui/blanks.h"
+#include "platform/gui/edit_boxes.h"
 #include "platform/gui/form_state.h"
 #ifdef KESTRUNE_HAVE_PALETTE
 #include "platform/gui/palette/color_palette_popup.h"
@@ -30,7 +32,7 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
     case ControlKind::Window:
       return nullptr;  // made by Form::create
     case ControlKind::EditBox:
-      return new EditBoxWidget(s, parent);
+      return makeEditBox(s, parent);
     case ControlKind::PicBox:
       return new QWidget(parent);
     case ControlKind::GroupBox:
@@ -72,12 +74,37 @@ QWidget* makeWidget(Control& c, QWidget* parent) {
   return nullptr;
 }
 
+// Kinds that paint their background colour over their whole rectangle.
+bool fillsItsBackground(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Window:
+    case ControlKind::PicBox:
+    case ControlKind::GroupBox:
+    case ControlKind::Label:
+    case ControlKind::CheckBox:
+    case ControlKind::RadioBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Kinds that can have the keyboard focus (Esc, key-down handlers) or a
+// double-click handler; containers and TransLabels have neither.
+bool seesKeysOrDoubleClicks(ControlKind kind) {
+  return kind != ControlKind::PicBox && kind != ControlKind::GroupBox &&
+         kind != ControlKind::TransLabel && kind != ControlKind::Timer;
+}
+
 void connectEvents(Control& c) {
   Control* self = &c;
   switch (c.spec.kind) {
     case ControlKind::EditBox:
-      QObject::connect(static_cast<QTextEdit*>(c.widget), &QTextEdit::textChanged, c.widget,
-                       [self] { raiseEvent(self->onChange); });
+      if (auto* lines = qobject_cast<QTextEdit*>(c.widget))
+        QObject::connect(lines, &QTextEdit::textChanged, lines, [self] { raiseEvent(self->onChange); });
+      else
+        QObject::connect(static_cast<QLineEdit*>(c.widget), &QLineEdit::textChanged, c.widget,
+                         [self] { raiseEvent(self->onChange); });
       break;
     case ControlKind::CheckBox:
     case ControlKind::RadioBox:
@@ -120,6 +147,8 @@ void connectEvents(Control& c) {
 void applyColours(Control& c);  // controls.cpp
 
 bool ControlEventFilter::eventFilter(QObject* watched, QEvent* event) {
+  // Most events pass: look the control up only for the two that count.
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::MouseButtonDblClick) return false;
   auto it = form_.byObject.find(watched);
   if (it == form_.byObject.end()) return false;
   Control& c = *it->second;
@@ -148,6 +177,7 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     if (error) *error = problem;
     return nullptr;
   }
+  installBlankWidthStyle();
   auto state = std::make_unique<FormState>();
   state->filter = std::make_unique<ControlEventFilter>(*state);
   for (const ElementSpec& spec : layout) {
@@ -175,9 +205,16 @@ std::unique_ptr<Form> Form::create(const Layout& layout, Text* error) {
     if (c->widget) {
       if (spec.kind != ControlKind::Window || spec.font.height > 0 || !spec.font.face.empty())
         c->widget->setFont(toQFont(spec.font));
+      setOriginalFace(*c->widget, spec.font.face);
       if (spec.style.handCursor) c->widget->setCursor(Qt::PointingHandCursor);
+      if (fillsItsBackground(spec.kind)) {
+        // Buttons would paint their background in the Button role.
+        c->widget->setBackgroundRole(QPalette::Window);
+        c->widget->setForegroundRole(QPalette::WindowText);
+        c->widget->setAutoFillBackground(true);
+      }
       applyColours(*c);
-      c->widget->installEventFilter(state->filter.get());
+      if (seesKeysOrDoubleClicks(spec.kind)) c->widget->installEventFilter(state->filter.get());
       state->byObject.emplace(c->widget, c.get());
     }
     connectEvents(*c);

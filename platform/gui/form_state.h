@@ -38,9 +38,9 @@ inline void raiseEvent(const Handler& handler) {
   copy();
 }
 
-// Sees the key and mouse events of every control: Esc closes the window from
-// anywhere, key-down handlers run before the control, double-clicks reach
-// their handlers.
+// Sees the events of every control that can take the focus or a
+// double-click: Esc closes the window from anywhere, key-down handlers run
+// before the control, double-clicks reach their handlers.
 class ControlEventFilter : public QObject {
  public:
   explicit ControlEventFilter(FormState& form) : form_(form) {}

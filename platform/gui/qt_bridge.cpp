@@ -39,12 +39,16 @@ COLORREF toColorref(const QColor& colour) {
              static_cast<uint8_t>(colour.blue()));
 }
 
-void setRoleColour(QWidget& widget, QPalette::ColorRole role, COLORREF colour) {
-  QPalette palette = widget.palette();
+QPalette ownPalette(const QWidget& widget) {
+  QPalette palette = QApplication::palette(&widget);
+  palette.setResolveMask(~QPalette::ResolveMask(0));
+  return palette;
+}
+
+void setRoleColour(QPalette& palette, QPalette::ColorRole role, COLORREF colour, const QWidget& widget) {
   QColor c = toQColor(colour);
   if (!c.isValid()) c = QApplication::palette(&widget).color(role);
   palette.setColor(role, c);
-  widget.setPalette(palette);
 }
 
 QString fontFamilyForFace(const Text& face) {

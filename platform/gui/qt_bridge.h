@@ -25,9 +25,16 @@ Text fromQtLines(QString text);
 QColor toQColor(COLORREF colour);
 COLORREF toColorref(const QColor& colour);
 
-// Sets one palette role of `widget` to `colour`, or back to the application
-// palette's colour for the system default.
-void setRoleColour(QWidget& widget, QPalette::ColorRole role, COLORREF colour);
+// The application's palette for `widget` with every role marked as the
+// widget's own. Qt passes a palette role on from a parent to every child that
+// has not set that role itself; a widget given this palette takes nothing
+// from its parent, so a colour set on a control reaches that control's own
+// drawing only (its inner parts, such as an edit box's viewport, included).
+QPalette ownPalette(const QWidget& widget);
+
+// Sets one role of `palette` to `colour`; the system default is the role's
+// colour in the application palette for `widget`.
+void setRoleColour(QPalette& palette, QPalette::ColorRole role, COLORREF colour, const QWidget& widget);
 
 // The installed family that stands in for a Windows face name.
 QString fontFamilyForFace(const Text& face);

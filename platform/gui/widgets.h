@@ -1,12 +1,12 @@
 // The Qt widgets behind the control kinds whose behaviour differs from the
-// stock Qt widget: the window, the edit box, the radio box, the colour picker.
+// stock Qt widget: the window, the check and radio box, the colour picker
+// (the edit boxes are in edit_boxes.h).
 #pragma once
 
 #include <QCheckBox>
 #include <QPoint>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextEdit>
 #include <QWidget>
 
 #include "platform/gui/colorref.h"
@@ -30,39 +30,6 @@ class WindowWidget : public QWidget {
   Style style_;
   bool dragging_ = false;
   QPoint dragOffset_;
-};
-
-// A Windows edit box: CR LF line breaks, a maximum length in characters
-// where a line break counts two, the short-integer input mode, centred text,
-// selection hidden while unfocused, framed or not.
-class EditBoxWidget : public QTextEdit {
- public:
-  EditBoxWidget(const ElementSpec& spec, QWidget* parent);
-  Text text() const;
-  void setText(const Text& text);
-  // Characters as the Windows edit box counts them (line break = 2).
-  int32_t windowsLength() const;
-  // Text and background colour; the system default for COLORREF 0xFF000000.
-  void setColours(COLORREF text, COLORREF back);
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void insertFromMimeData(const QMimeData* source) override;
-  // Text an input method commits is typed text: filtered and limited as keys are.
-  void inputMethodEvent(QInputMethodEvent* event) override;
-
- private:
-  int32_t room() const;  // characters that may still be added
-  // The longest start of `text` that fits into the room left.
-  QString fitting(QString text) const;
-  // Whether the input mode lets a typed character in.
-  bool acceptsTyped(QChar c) const;
-  void normaliseShortInteger();
-  void setSelectionVisible(bool visible);
-
-  Style style_;
 };
 
 // A check box that answers clicks anywhere in its rectangle, as a Windows

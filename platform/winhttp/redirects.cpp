@@ -41,6 +41,12 @@ std::string escapedLocation(std::string_view location) {
   return out;
 }
 
+// Control characters (a tab aside) may not stand in a cookie: a bare CR
+// would end the line early for some servers once it is sent on.
+bool holdsControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; });
+}
+
 std::string urlPart(CURLU* url, CURLUPart part, unsigned flags = 0) {
   char* value = nullptr;
   if (curl_url_get(url, part, &value, flags) != CURLUE_OK || value == nullptr) return {};
@@ -117,7 +123,7 @@ void RedirectCookies::store(std::string_view headerBlock, const Destination& fro
     size_t semicolon = line.find(';');
     std::string_view pair = line.substr(0, semicolon);
     size_t equals = pair.find('=');
-    if (equals == std::string_view::npos) continue;
+    if (equals == std::string_view::npos || holdsControlCharacter(pair)) continue;
     Cookie cookie;
     cookie.name = trimmed(pair.substr(0, equals));
     cookie.value = trimmed(pair.substr(equals + 1));

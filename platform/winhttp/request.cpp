@@ -51,6 +51,7 @@ HopSettings RequestLife::hop() const {
   h.securityFlags = settings_.securityFlags;
   const Timeouts& t = settings_.session.timeouts;
   h.connectTimeoutMs = t.connect > 0 ? t.connect + std::max(t.resolve, 0) : 0;
+  h.handshakeTimeoutMs = std::max(t.receive, 0);
 
   const ProxyEntry* proxy = proxyFor(settings_.session, d.secure, d.host);
   if (proxy != nullptr) {
@@ -96,9 +97,7 @@ DWORD RequestLife::startHop() {
   if (!isValidHostName(multiByteToUtf16(host, CP_UTF8))) return ERROR_WINHTTP_NAME_NOT_RESOLVED;
   HopSettings settings = hop();
   if (DWORD error = transport_.start(settings); error != ERROR_SUCCESS) return error;
-  // libcurl keeps its own connect timeout; this is only a backstop.
-  int bound = settings.connectTimeoutMs > 0 ? settings.connectTimeoutMs + 1000 : 0;
-  DWORD error = transport_.waitConnected(bound);
+  DWORD error = transport_.waitConnected(settings.connectTimeoutMs, settings.handshakeTimeoutMs);
   if (error != ERROR_SUCCESS && !transport_.refusedTunnel().empty()) {
     // The proxy answered CONNECT with a refusal (407, 403, ...): that answer
     // is the response, as WinHTTP reports it.
@@ -128,6 +127,9 @@ DWORD RequestLife::send(const void* optional, DWORD optionalLength, DWORD totalL
 DWORD RequestLife::write(const void* data, DWORD size, DWORD* written) {
   *written = 0;
   if (state_ != State::Sending) return ERROR_WINHTTP_INCORRECT_HANDLE_STATE;
+  // After a failed write the body cannot arrive whole: later writes fail at
+  // once with the same reason instead of waiting out the timeout again.
+  if (writeFailure_ != ERROR_SUCCESS) return writeFailure_;
   if (tunnelRefused_) {  // the body has nowhere to go
     *written = size;
     return ERROR_SUCCESS;

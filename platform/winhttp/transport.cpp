@@ -5,6 +5,9 @@
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -162,8 +165,12 @@ DWORD Transport::start(const HopSettings& hop) {
   curl_easy_setopt(e, CURLOPT_BUFFERSIZE, receiveBlock);
   curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, receiveBlock);
   curl_easy_setopt(e, CURLOPT_HTTPHEADER, headerList_);
-  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS,
-                   hop.connectTimeoutMs > 0 ? static_cast<long>(hop.connectTimeoutMs) : 0x7FFFFFFFL);
+  // libcurl's limit covers both phases of waitConnected at once; the phases'
+  // own limits are kept there.
+  const long long connectLimit = hop.connectTimeoutMs > 0 && hop.handshakeTimeoutMs > 0
+                                     ? static_cast<long long>(hop.connectTimeoutMs) + hop.handshakeTimeoutMs
+                                     : 0x7FFFFFFFLL;
+  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(connectLimit, 0x7FFFFFFFLL)));
 
   if (hop.verb == "HEAD") {
     curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
@@ -202,6 +209,10 @@ DWORD Transport::start(const HopSettings& hop) {
   curl_easy_setopt(e, CURLOPT_READDATA, this);
   curl_easy_setopt(e, CURLOPT_PREREQFUNCTION, &Transport::onConnected);
   curl_easy_setopt(e, CURLOPT_PREREQDATA, this);
+  curl_easy_setopt(e, CURLOPT_SOCKOPTFUNCTION, &Transport::onSocket);
+  curl_easy_setopt(e, CURLOPT_SOCKOPTDATA, this);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETFUNCTION, &Transport::onCloseSocket);
+  curl_easy_setopt(e, CURLOPT_CLOSESOCKETDATA, this);
 
   if (curl_multi_add_handle(multi_, e) != CURLM_OK) return ERROR_WINHTTP_INTERNAL_ERROR;
   active_ = true;
@@ -251,8 +262,14 @@ DWORD Transport::drive(Ready ready, int timeoutMs, bool slideWithProgress) {
   }
 }
 
-DWORD Transport::waitConnected(int timeoutMs) {
-  return drive([this] { return connected_; }, timeoutMs, false);
+DWORD Transport::waitConnected(int connectMs, int handshakeMs) {
+  // As WinHTTP bounds them: the connection by the connect timeout, what is
+  // said on it before the request (TLS, the proxy's CONNECT) by the receive
+  // timeout, so a silent TLS peer costs one timeout, not two.
+  if (DWORD error = drive([this] { return connected_ || tcpConnected(); }, connectMs, false);
+      error != ERROR_SUCCESS)
+    return error;
+  return drive([this] { return connected_; }, handshakeMs, false);
 }
 
 DWORD Transport::write(const void* data, size_t size, int timeoutMs) {
@@ -360,6 +377,24 @@ size_t Transport::onRead(char* data, size_t size, size_t count, void* self) {
   t.sent_ += n;
   t.lastProgress_ = Clock::now();
   return n;
+}
+
+bool Transport::tcpConnected() const {
+  sockaddr_storage peer{};
+  socklen_t length = sizeof peer;
+  return socket_ != CURL_SOCKET_BAD &&
+         getpeername(socket_, reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+}
+
+int Transport::onSocket(void* self, curl_socket_t socket, curlsocktype purpose) {
+  if (purpose == CURLSOCKTYPE_IPCXN) static_cast<Transport*>(self)->socket_ = socket;
+  return CURL_SOCKOPT_OK;
+}
+
+int Transport::onCloseSocket(void* self, curl_socket_t socket) {
+  auto* t = static_cast<Transport*>(self);
+  if (t->socket_ == socket) t->socket_ = CURL_SOCKET_BAD;
+  return close(socket);
 }
 
 int Transport::onConnected(void* self, char*, char*, int, int) {

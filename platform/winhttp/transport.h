@@ -12,9 +12,7 @@
 
 #include "platform/winhttp/winhttp.h"
 
-typedef void CURL;
-typedef void CURLM;
-struct curl_slist;
+#include <curl/curl.h>
 
 namespace winhttp_detail {
 
@@ -31,7 +29,8 @@ struct HopSettings {
   std::string proxyUser, proxyPassword;
   bool proxyCredentials = false;
   DWORD securityFlags = 0;     // SECURITY_FLAG_IGNORE_* of WinHTTP
-  int connectTimeoutMs = 0;    // resolve, connect, TLS, proxy tunnel; 0: no limit
+  int connectTimeoutMs = 0;    // resolve and connect (to the server or proxy); 0: no limit
+  int handshakeTimeoutMs = 0;  // then the TLS handshake and proxy tunnel; 0: no limit
 };
 
 class Transport {
@@ -49,7 +48,9 @@ class Transport {
   // Each wait returns ERROR_SUCCESS once its condition holds, else the
   // transfer's error, or ERROR_WINHTTP_TIMEOUT when `timeoutMs` (0: none)
   // passes first.
-  DWORD waitConnected(int timeoutMs);
+  // Connected: the TCP connection within `connectMs`, then the TLS handshake
+  // and a proxy tunnel within `handshakeMs` of it.
+  DWORD waitConnected(int connectMs, int handshakeMs);
   // Hands `size` body bytes to libcurl; the timeout restarts with every
   // byte taken. The bytes are not used after the call returns.
   DWORD write(const void* data, size_t size, int timeoutMs);
@@ -81,6 +82,10 @@ class Transport {
   static size_t onBody(char* data, size_t size, size_t count, void* self);
   static size_t onRead(char* data, size_t size, size_t count, void* self);
   static int onConnected(void* self, char*, char*, int, int);
+  static int onSocket(void* self, curl_socket_t socket, curlsocktype purpose);
+  static int onCloseSocket(void* self, curl_socket_t socket);
+  // The TCP connection (to the server or the proxy) is made.
+  bool tcpConnected() const;
   static int onSslContext(CURL*, void* sslContext, void* self);
 
   CURLM* multi_ = nullptr;
@@ -90,6 +95,7 @@ class Transport {
   DWORD securityFlags_ = 0;
 
   bool connected_ = false, headersComplete_ = false, ended_ = false;
+  curl_socket_t socket_ = CURL_SOCKET_BAD;  // the connection's socket, while it is open
   DWORD error_ = ERROR_SUCCESS;
   DWORD callbackError_ = ERROR_SUCCESS;  // why a callback stopped the transfer
   std::string currentBlock_, headerBlock_, refusedTunnel_;

@@ -1,4 +1,5 @@
-// The created handler, and the real program started twice on one INI prefix.
+// The created handler, and the real program on a virtual display, started
+// twice on one INI prefix.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,9 +20,14 @@
 #include "eval/tail_table.h"
 #include "platform/gui/form_state.h"
 #include "platform/text/gbk.h"
+#include "tests/app/virtual_display.h"
+#include "tests/app/notice_endpoint.h"
 #include "ui/main_window.h"
 
 namespace {
+
+// The program asks for its notice at every start.
+const auto* const notice = ::testing::AddGlobalTestEnvironment(new MatchingNoticeEnvironment);
 
 class StartupTest : public ::testing::Test {
  protected:
@@ -45,20 +51,34 @@ class StartupTest : public ::testing::Test {
     out << in.rdbuf();
     return out.str();
   }
-  // Runs the program until it has written its screenshot and closed.
+  // Runs the real program on a virtual display: takes the picture of its
+  // window from the display once it shows, checks that the window has no
+  // title, ends the program with Esc and checks that it ended normally.
   QImage runProgram() {
-    const QString shot = prefix.path() + "/shot.png";
-    QFile::remove(shot);
+    VirtualDisplay display;
+    EXPECT_FALSE(display.name().isEmpty());
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcessEnvironment env = display.environment();
     env.insert("KESTRUNE_PREFIX", prefix.path());
-    env.insert("KESTRUNE_SCREENSHOT", shot);
-    env.insert("KESTRUNE_SCREENSHOT_DELAY_MS", "200");
-    env.insert("KESTRUNE_SCREENSHOT_QUIT", "1");
     program.setProcessEnvironment(env);
     program.start(KESTRUNE_BINARY, {});
-    EXPECT_TRUE(program.waitForFinished(60000));
+    EXPECT_TRUE(program.waitForStarted(30000));
+    const QString shot = prefix.path() + "/shot.png";
+    QFile::remove(shot);
+    const auto window = display.run(KESTRUNE_SOURCE_DIR "/scripts/capture-window",
+                                    {QString::number(program.processId()), shot});
+    EXPECT_TRUE(window.has_value());
+    if (!window) {
+      program.waitForFinished(1000);
+      ADD_FAILURE() << "the program said: " << program.readAllStandardError().toStdString();
+      return {};
+    }
+    // As the window manager sees it: "_NET_WM_NAME = " and nothing after.
+    const auto title = display.run("xprop", {"-id", *window, "-notype", "_NET_WM_NAME"});
+    EXPECT_EQ(title.value_or("?").section('=', 1).trimmed().remove('"').toStdString(), "");
+    EXPECT_TRUE(display.run("xdotool", {"windowfocus", "--sync", *window}).has_value());
+    EXPECT_TRUE(display.run("xdotool", {"key", "Escape"}).has_value());
+    EXPECT_TRUE(program.waitForFinished(30000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     return QImage(shot);

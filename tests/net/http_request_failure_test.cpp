@@ -249,4 +249,20 @@ TEST_F(HttpFailureTest, HostileServersEndWithinTheTimeoutWithAMessage) {
   }
 }
 
+
+TEST_F(HttpFailureTest, AServerThatStopsReadingTheBodyCostsOneTimeoutNotOnePerBlock) {
+  // The engine writes every block without looking at the results; after the
+  // first write timed out, the others must not wait again.
+  ScriptedServer server(scripts::acceptOnly());
+  HttpCall upload{server.url("/upload")};
+  upload.method = HttpPut;
+  upload.bodyBytes.assign(48 << 20, 'x');  // far more than the socket buffers hold
+  upload.timeoutSeconds = 1;
+  const auto start = std::chrono::steady_clock::now();
+  const HttpOutcome o = perform(upload);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  expectOnlyStatus(o, "712 服务器未响应!", "a server that stops reading");
+  EXPECT_LT(seconds, 10.0);  // one wait of a second or so; forty without the fix
+}
+
 }  // namespace

@@ -49,4 +49,37 @@ TEST_F(MainWindowTest, ScreenshotAfterAQueryShowsTheYellowPrice) {
   EXPECT_GT(countPixels(shot, {226, 435, 180, 40}, isWhite), 100);    // grade
 }
 
+// The two headline options in the panel, cropped from a picture of the
+// window: each caption reads in full around the edit box over its blanks.
+TEST_F(MainWindowTest, ScreenshotCropsShowBothHeadlineOptionsInFull) {
+  open();
+  // Green text, so that the captions' pixels differ from the boxes' white.
+  form().colorPicker(utf8ToGbk("颜色选择器_字体颜色")).choose(RGB(0, 255, 0));
+  QWidget* window = widget("");
+  for (auto [caption, box] : {std::pair{"透明标签1", "编辑框1"}, std::pair{"透明标签2", "编辑框2"}}) {
+    SCOPED_TRACE(caption);
+    QWidget* text = widget(caption);
+    const QRect textArea(text->mapTo(window, QPoint(0, 0)), text->size());
+    const QRect boxArea(widget(box)->mapTo(window, QPoint(0, 0)), widget(box)->size());
+    const QRect option = textArea | boxArea;
+    const QImage crop = window->grab(option).toImage();
+    // The caption drawn alone: its fully inked pixels must all show in the crop.
+    QImage alone(text->size(), QImage::Format_ARGB32_Premultiplied);
+    alone.fill(Qt::transparent);
+    text->render(&alone, QPoint(), QRegion(), {});
+    int before = 0, after = 0, hidden = 0;
+    for (int y = 0; y < alone.height(); ++y)
+      for (int x = 0; x < alone.width(); ++x) {
+        if (qAlpha(alone.pixel(x, y)) < 255) continue;
+        const QPoint at = textArea.topLeft() + QPoint(x, y);
+        hidden += crop.pixelColor(at - option.topLeft()) != QColor(0, 255, 0);
+        before += at.x() < boxArea.left();
+        after += at.x() > boxArea.right();
+      }
+    EXPECT_EQ(hidden, 0);
+    EXPECT_GT(before, 50);  // "寻找" left of the box
+    EXPECT_GT(after, 200);  // the rest of the sentence right of it
+  }
+}
+
 }  // namespace

@@ -70,6 +70,23 @@ TEST_F(PanelTest, HeadlineLayoutsFollowTheirRadioBoxesAndCopyTheNumbers) {
   EXPECT_FALSE(shown("图片框_标题2"));
 }
 
+TEST_F(PanelTest, ShowingALayoutCopiesItsNumberItself) {
+  struct Layout {
+    const char* choice;
+    const char* number;
+    const char* shown;
+    const char* typed;
+  };
+  for (const Layout& l : {Layout{"软件标题2", "编辑框2", "直播标题7", "777"},
+                          Layout{"软件标题1", "编辑框1", "直播标题2", "55"}}) {
+    retype(l.number, l.typed);
+    // The headline differs from its box: only the show operation can copy.
+    form().label(utf8ToGbk(l.shown)).setCaption("x");
+    click(l.choice);
+    EXPECT_EQ(caption(l.shown), l.typed) << l.choice;
+  }
+}
+
 TEST_F(PanelTest, EmptyingNumberOneEmptiesItsHeadlineWhileLayoutTwoShows) {
   click("软件标题2");
   retype("编辑框1", "");

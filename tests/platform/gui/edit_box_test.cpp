@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTextEdit>
 
 #include "platform/gui/qt_bridge.h"
@@ -175,6 +176,38 @@ TEST_F(EditBoxTest, SingleLineBoxCutsTextAtALineBreakAndIgnoresEnter) {
   EXPECT_EQ(edit.text(), "ab");
 }
 
+TEST_F(EditBoxTest, SingleLineBoxTakesPastedTextUpToItsLineBreakWithinItsLength) {
+  build({.maxLength = 6});
+  QTest::keyClicks(widget, "abcd");
+  QTest::keyClick(widget, Qt::Key_Left);
+  QTest::keyClick(widget, Qt::Key_Left);
+  QApplication::clipboard()->setText(QStringLiteral("X\r\nYZ"));
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit.text(), "abXcd");
+  QApplication::clipboard()->setText(QStringLiteral("123"));
+  QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);  // one more fits
+  EXPECT_EQ(edit.text(), "abX1cd");
+}
+
+TEST_F(EditBoxTest, SingleLineBoxFiltersShortIntegersAndHidesItsSelectionLikeAMultiLineOne) {
+  build({.maxLength = 4, .inputMode = InputMode::ShortInteger});
+  QTest::keyClicks(widget, "a0-1 2x345");
+  EXPECT_EQ(edit.text(), "0-12");
+  QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_NE(widget->palette().color(QPalette::Highlight).alpha(), 0);
+  // Its own context menu leaves the text alone.
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(widget, &request);
+  QWidget* menu = QApplication::activePopupWidget();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(edit.text(), "0-12");
+  menu->close();
+  QApplication::processEvents();
+  leaveBox();
+  EXPECT_EQ(widget->palette().color(QPalette::Highlight).alpha(), 0);
+  EXPECT_EQ(edit.text(), "");  // "0-12" reads as 0
+}
+
 TEST_F(EditBoxTest, CentredTextStaysCentredAfterWrites) {
   build(numberBox);
   edit.setText("12");
@@ -238,9 +271,9 @@ TEST_F(EditBoxTest, InputMethodTextIsFilteredAndLimitedLikeTypedKeys) {
 }
 
 TEST_F(EditBoxTest, GbkTextCrossesTheApi) {
-  build({});
+  build({});  // single-line: a line edit
   edit.setText("棒棒糖排队"_gbk);
-  EXPECT_EQ(static_cast<QTextEdit*>(widget)->toPlainText(), QStringLiteral("棒棒糖排队"));
+  EXPECT_EQ(static_cast<QLineEdit*>(widget)->text(), QStringLiteral("棒棒糖排队"));
   EXPECT_EQ(edit.text(), "棒棒糖排队"_gbk);
   EXPECT_EQ(edit.text().size(), 10u);
 }

@@ -13,7 +13,7 @@ TEST(PendingMessages, DispatchedWhileTheRuntimeRunsNoOpOtherwise) {
   processPendingMessages();  // no framework yet: nothing to do, nothing breaks
   bool ran = false;
   {
-    gui::GuiRuntime runtime("pending_messages_test");
+    gui::GuiRuntime runtime;
     QTimer::singleShot(0, [&] { ran = true; });
     processPendingMessages();
     EXPECT_TRUE(ran);

@@ -44,7 +44,8 @@ ExchangeResult exchange(const ExchangePlan& plan) {
                           plan.proxy.c_str(), nullptr, 0);
   if (h.session == nullptr) return failAt(Step::Open);
   int t = plan.timeoutMs;
-  if (!WinHttpSetTimeouts(h.session, t, t, t, t)) return failAt(Step::Open);
+  if (!WinHttpSetTimeouts(h.session, t, plan.connectTimeoutMs ? plan.connectTimeoutMs : t, t, t))
+    return failAt(Step::Open);
   h.connection = WinHttpConnect(h.session, host.c_str(), parts.nPort, 0);
   if (h.connection == nullptr) return failAt(Step::Connect);
   h.request = WinHttpOpenRequest(h.connection, plan.verb.c_str(), object.c_str(), nullptr, nullptr, nullptr,

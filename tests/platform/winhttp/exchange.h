@@ -26,6 +26,7 @@ struct ExchangePlan {
   std::string body;        // written in blocks of `block` bytes
   size_t block = 1 << 20;
   int timeoutMs = 5000;    // all four timeouts
+  int connectTimeoutMs = 0;  // the connect timeout instead, when not 0
   std::u16string proxy;    // named proxy list when not empty
   DWORD securityFlags = SECURITY_FLAG_IGNORE_ALL_CERT_ERRORS;
   DWORD disable = 0;       // WINHTTP_OPTION_DISABLE_FEATURE when not 0

@@ -148,5 +148,33 @@ TEST(RedirectTest, ServerCredentialsStayWithTheFirstOrigin) {
   EXPECT_FALSE(other.lastRequest().hasHeader("Authorization"));
 }
 
+
+TEST(RedirectTest, CookiesWithControlCharactersAreNotCarried) {
+  // A bare CR in a cookie would reach the next request's Cookie line, where a
+  // server that ends lines at CR reads the rest as a header of its own.
+  ScriptedServer server([](ScriptedConnection& c) {
+    while (auto request = c.readRequest()) {
+      if (request->target == "/from")
+        c.send("HTTP/1.1 302 Found\r\nLocation: /to\r\n"
+               "Set-Cookie: a=1\rX-Injected: yes; path=/\r\n"
+               "Set-Cookie: b=2\x01; path=/\r\n"
+               "Set-Cookie: c\x7f=3; path=/\r\n"
+               "Set-Cookie: fine=4; path=/\r\n"
+               "Content-Length: 0\r\n\r\n");
+      else
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    }
+  });
+  ExchangePlan plan;
+  plan.url = server.url("/from");
+  ExchangeResult r = exchange(plan);
+  ASSERT_EQ(r.failedStep, Step::None) << stepName(r.failedStep) << " " << r.error;
+  EXPECT_EQ(r.body, "ok");
+  const std::vector<RecordedRequest> requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].header("Cookie"), "fine=4");
+  EXPECT_EQ(requests[1].rawHead.find("Injected"), std::string::npos) << requests[1].rawHead;
+}
+
 }  // namespace
 }  // namespace winhttp_test
