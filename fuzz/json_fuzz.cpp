@@ -59,8 +59,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!document.parse(text, flags & 1, &error)) return 0;
   readEverything(document, path);
 
+  // A root JSON cannot hold (Infinity, NaN) is written as null, and a
+  // document whose root is null holds no value: nothing to parse back.
   const Text json = document.toJson();
-  if (json.empty()) return 0;
+  if (json.empty() || json == "null") return 0;
   FUZZ_CHECK(again.parse(json));
   FUZZ_CHECK(again.toJson() == json);
   return 0;
