@@ -47,7 +47,8 @@ bool RegexMatcher::search(const Text& pattern, const Text& subject, bool caseSen
   regExp_.setProperty("Global", byVar(global));
   regExp_.setProperty("Pattern", useQuoteMarker ? replaceText(pattern, quoteMarker(), "\"") : pattern);
   subject_.assign(subject);
-  walk_ = Walk{subject};
+  walk_ = Walk();
+  walk_.subject = subject;
   matches_ = regExp_.callMethodObject("Execute", subject_);
   return !matches_.isEmpty();
 }
