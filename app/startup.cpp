@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include <filesystem>
-
 #include "app/program_state.h"
 #include "app/version_notice.h"
 #include "eval/tail_table.h"
@@ -9,21 +7,11 @@
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
 #include "platform/gui/runtime.h"
+#include "platform/system/program_folder.h"
 #include "platform/system/shell.h"
 #include "platform/text/gbk.h"
 #include "script/json_document.h"
 #include "ui/main_window.h"
-
-namespace {
-
-// The current directory becomes the folder of the executable.
-void enterProgramFolder() {
-  std::error_code error;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error) std::filesystem::current_path(exe.parent_path(), error);
-}
-
-}  // namespace
 
 void startRuntime() {
   enterProgramFolder();

@@ -36,14 +36,6 @@ void setGeometryNow(Control& c, const QRect& to) {
   paintNow(w);
 }
 
-Control* lookup(Form& form, const Text& name, std::initializer_list<ControlKind> kinds) {
-  Control* c = form.state().find(name);
-  if (!c) return nullptr;
-  for (ControlKind k : kinds)
-    if (c->spec.kind == k) return c;
-  return nullptr;
-}
-
 }  // namespace
 
 // Gives a control a palette of its own (see ownPalette) that holds its text
@@ -74,11 +66,6 @@ void applyColours(Control& c) {
       break;
   }
   w->setPalette(p);
-}
-
-Text ControlHandle::name() const { return control_ ? control_->spec.name : Text(); }
-ControlKind ControlHandle::kind() const {
-  return control_ ? control_->spec.kind : ControlKind::Label;
 }
 
 int32_t ControlHandle::left() const {
@@ -138,8 +125,6 @@ void ControlHandle::setVisible(bool visible) const {
   paintNow(control_->widget->window());
 }
 
-COLORREF ControlHandle::textColour() const { return control_ ? control_->textColour : 0; }
-
 void ControlHandle::setTextColour(COLORREF colour) const {
   // Writing the colour a control already has changes nothing on screen.
   if (!control_ || control_->textColour == colour) return;
@@ -147,8 +132,6 @@ void ControlHandle::setTextColour(COLORREF colour) const {
   applyColours(*control_);
   paintNow(control_->widget);
 }
-
-COLORREF ControlHandle::backColour() const { return control_ ? control_->backColour : 0; }
 
 void ControlHandle::setBackColour(COLORREF colour) const {
   if (!control_ || control_->backColour == colour) return;
@@ -169,14 +152,6 @@ void EditBox::setText(const Text& text) const {
   paintNow(control_->widget);
 }
 
-void EditBox::onKeyDown(KeyHandler handler) const {
-  if (control_) control_->onKeyDown = std::move(handler);
-}
-
-void EditBox::onContentChanged(Handler handler) const {
-  if (control_) control_->onChange = std::move(handler);
-}
-
 Text Label::caption() const {
   if (!control_ || !control_->widget) return {};
   return fromQtLines(static_cast<QLabel*>(control_->widget)->text());
@@ -186,10 +161,6 @@ void Label::setCaption(const Text& caption) const {
   if (!control_ || !control_->widget) return;
   static_cast<QLabel*>(control_->widget)->setText(toQtLines(caption));
   paintNow(control_->widget);
-}
-
-void Label::onDoubleClick(Handler handler) const {
-  if (control_) control_->onDoubleClick = std::move(handler);
 }
 
 bool CheckBox::checked() const {
@@ -203,10 +174,6 @@ void CheckBox::setChecked(bool checked) const {
   paintNow(control_->widget);
 }
 
-void CheckBox::onClick(Handler handler) const {
-  if (control_) control_->onClick = std::move(handler);
-}
-
 int32_t SliderBar::position() const {
   if (!is(control_, ControlKind::SliderBar)) return 0;
   return static_cast<QSlider*>(control_->widget)->value();
@@ -218,10 +185,6 @@ void SliderBar::setPosition(int32_t position) const {
   QSignalBlocker quiet(slider);
   slider->setValue(position);
   paintNow(slider);
-}
-
-void SliderBar::onPositionChanged(Handler handler) const {
-  if (control_) control_->onChange = std::move(handler);
 }
 
 COLORREF ColorPicker::colour() const {
@@ -241,12 +204,6 @@ void ColorPicker::choose(COLORREF colour) const {
   raiseEvent(control_->onChange);
 }
 
-void ColorPicker::onColourChanged(Handler handler) const {
-  if (control_) control_->onChange = std::move(handler);
-}
-
-int32_t Timer::interval() const { return is(control_, ControlKind::Timer) ? control_->interval : 0; }
-
 void Timer::setInterval(int32_t milliseconds) const {
   if (!is(control_, ControlKind::Timer)) return;
   control_->interval = std::max(0, milliseconds);
@@ -254,37 +211,8 @@ void Timer::setInterval(int32_t milliseconds) const {
   else control_->timer->start(std::max(10, control_->interval));
 }
 
-void Timer::onTick(Handler handler) const {
-  if (control_) control_->onTick = std::move(handler);
-}
-
 void Timer::tick() const {
   if (control_) raiseEvent(control_->onTick);
-}
-
-ControlHandle Form::window() { return ControlHandle(state_->controls.front().get()); }
-ControlHandle Form::control(const Text& name) { return ControlHandle(state_->find(name)); }
-EditBox Form::editBox(const Text& name) {
-  return EditBox(lookup(*this, name, {ControlKind::EditBox}));
-}
-Label Form::label(const Text& name) {
-  return Label(lookup(*this, name, {ControlKind::Label, ControlKind::TransLabel}));
-}
-CheckBox Form::checkBox(const Text& name) {
-  return CheckBox(lookup(*this, name, {ControlKind::CheckBox}));
-}
-RadioBox Form::radioBox(const Text& name) {
-  return RadioBox(lookup(*this, name, {ControlKind::RadioBox}));
-}
-SliderBar Form::sliderBar(const Text& name) {
-  return SliderBar(lookup(*this, name, {ControlKind::SliderBar}));
-}
-ColorPicker Form::colorPicker(const Text& name) {
-  return ColorPicker(lookup(*this, name, {ControlKind::ColorPicker}));
-}
-Timer Form::timer(const Text& name) { return Timer(lookup(*this, name, {ControlKind::Timer})); }
-Container Form::container(const Text& name) {
-  return Container(lookup(*this, name, {ControlKind::PicBox, ControlKind::GroupBox}));
 }
 
 }  // namespace gui

@@ -38,6 +38,9 @@ class GuiRuntime {
 
 }  // namespace gui
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // MessageBoxA and its MB_* types
+#else
 // Message box types and results used by the program.
 inline constexpr uint32_t MB_OK = 0x0;
 inline constexpr uint32_t MB_ICONERROR = 0x10;
@@ -53,6 +56,7 @@ inline constexpr int IDOK = 1;
 // With no owner, MB_TASKMODAL and plain boxes alike block every window of
 // the program (application-modal).
 int MessageBoxA(void* owner, const char* text, const char* caption, uint32_t type);
+#endif  // _WIN32
 
 // The runtime's fatal error: a message box with `message`, then the process
 // ends with exit code 1.

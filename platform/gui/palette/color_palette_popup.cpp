@@ -19,8 +19,9 @@ namespace {
 const QString DefaultText = QString::fromUtf8("透明");
 const QString OtherText = QString::fromUtf8("其它颜色...");
 
-constexpr int Rows = (PaletteColourCount + ColorPalettePopup::Columns - 1) / ColorPalettePopup::Columns;
-constexpr int LastCell = ColorPalettePopup::FirstCell + PaletteColourCount - 1;
+using palette::isCell;
+using palette::LastCell;
+using palette::Rows;
 constexpr int TextPadding = 12;
 
 QColor toQColor(COLORREF colorref) {
@@ -39,21 +40,12 @@ std::optional<uint32_t> runStandardColourDialog(uint32_t initial, QWidget* paren
   return toColorref(chosen);
 }
 
-int entryOfColour(uint32_t colour) {
-  if (colour == SystemDefaultColour) return ColorPalettePopup::DefaultEntry;
-  for (int i = 0; i < PaletteColourCount; ++i)
-    if (PaletteColours[i].colorref == colour) return ColorPalettePopup::FirstCell + i;
-  return ColorPalettePopup::NoEntry;
-}
-
-bool isCell(int entry) { return entry >= ColorPalettePopup::FirstCell && entry <= LastCell; }
-
 }  // namespace
 
 ColorPalettePopup::ColorPalettePopup(uint32_t currentColour, QWidget* parent)
     : QWidget(parent, Qt::Popup),
       currentColour_(currentColour),
-      highlighted_(entryOfColour(currentColour)),
+      highlighted_(palette::entryOfColour(currentColour)),
       colourDialog_(runStandardColourDialog) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
@@ -136,24 +128,6 @@ void ColorPalettePopup::paintEvent(QPaintEvent*) {
   }
 }
 
-int ColorPalettePopup::neighbour(int entry, int key) const {
-  if (entry == NoEntry) return (key == Qt::Key_Left || key == Qt::Key_Up) ? OtherEntry : DefaultEntry;
-  switch (key) {
-    case Qt::Key_Left:
-      return std::max(DefaultEntry, entry - 1);
-    case Qt::Key_Right:
-      return std::min(OtherEntry, entry + 1);
-    case Qt::Key_Up:
-      if (entry == OtherEntry) return LastCell;
-      return entry - Columns >= FirstCell ? entry - Columns : DefaultEntry;
-    case Qt::Key_Down:
-      if (entry == DefaultEntry) return FirstCell;
-      return entry == OtherEntry || entry + Columns > LastCell ? OtherEntry : entry + Columns;
-    default:
-      return entry;
-  }
-}
-
 void ColorPalettePopup::setHighlighted(int entry) {
   if (entry == highlighted_) return;
   highlighted_ = entry;
@@ -163,10 +137,16 @@ void ColorPalettePopup::setHighlighted(int entry) {
 void ColorPalettePopup::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Left:
+      setHighlighted(palette::neighbour(highlighted_, palette::Arrow::Left));
+      break;
     case Qt::Key_Right:
+      setHighlighted(palette::neighbour(highlighted_, palette::Arrow::Right));
+      break;
     case Qt::Key_Up:
+      setHighlighted(palette::neighbour(highlighted_, palette::Arrow::Up));
+      break;
     case Qt::Key_Down:
-      setHighlighted(neighbour(highlighted_, event->key()));
+      setHighlighted(palette::neighbour(highlighted_, palette::Arrow::Down));
       break;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -17,6 +17,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/gui/palette/palette_grid.h"
+
 class ColorPalettePopup : public QWidget {
   Q_OBJECT
 
@@ -27,13 +29,13 @@ class ColorPalettePopup : public QWidget {
 
   // Entries in highlight order: NoEntry, then DefaultEntry, the cells
   // FirstCell .. FirstCell + 31, then OtherEntry.
-  static constexpr int NoEntry = -1;
-  static constexpr int DefaultEntry = 0;
-  static constexpr int FirstCell = 1;
-  static constexpr int OtherEntry = 33;
+  static constexpr int NoEntry = palette::NoEntry;
+  static constexpr int DefaultEntry = palette::DefaultEntry;
+  static constexpr int FirstCell = palette::FirstCell;
+  static constexpr int OtherEntry = palette::OtherEntry;
 
-  static constexpr int CellSize = 18;
-  static constexpr int Columns = 7;
+  static constexpr int CellSize = palette::CellSize;
+  static constexpr int Columns = palette::Columns;
   static constexpr int Margin = 2;  // the system edge width
 
   explicit ColorPalettePopup(uint32_t currentColour, QWidget* parent = nullptr);
@@ -68,7 +70,6 @@ class ColorPalettePopup : public QWidget {
   int entryAt(const QPoint& pos) const;
   int textRowHeight() const;
   int contentWidth() const;
-  int neighbour(int entry, int key) const;
   void setHighlighted(int entry);
   void choose(int entry);
   void finish(std::optional<uint32_t> colour);
