@@ -7,32 +7,10 @@
 #include <set>
 #include <vector>
 
+#include "tests/ui/colour_targets.h"
 #include "ui/main_window_layout.h"
 
 namespace {
-
-struct ColourTargets {
-  const char* picker;
-  std::vector<const char*> targets;  // "" = the window itself
-};
-
-// Who each colour belongs to, as the appearance settings list them.
-const ColourTargets Colours[] = {
-    {"颜色选择器_背景色",
-     {"", "标签1", "标签2", "标签3", "滚动标题", "直播标题1", "直播标题2", "直播标题3", "直播标题4",
-      "直播标题5", "直播标题6", "直播标题7", "直播标题8", "图片框_滚动", "图片框_标题1", "图片框_标题2",
-      "分组框_标题", "选择框_滚动", "选择框_配置", "软件标题1", "软件标题2", "单选框1", "单选框2",
-      "编辑框_号码"}},
-    {"颜色选择器_字体颜色",
-     {"选择框_滚动", "选择框_配置", "单选框1", "单选框2", "分组框_标题", "直播标题1", "直播标题3",
-      "直播标题5", "直播标题6", "直播标题8", "标签3", "标题1", "标题2", "标题3", "标题4", "标题5",
-      "标题6", "标题7", "标题8", "标题9", "标题10", "标题11", "标题12", "标题13", "标题14", "标题16",
-      "透明标签1", "透明标签2", "标题_等级", "标题_建议"}},
-    {"颜色选择器_特殊字颜色", {"直播标题2", "直播标题4", "直播标题7"}},
-    {"颜色选择器_滚动字幕颜色", {"滚动标题"}},
-    {"颜色选择器_尾号颜色", {"编辑框_号码"}},
-    {"颜色选择器_价格颜色", {"标题_价格"}},
-};
 
 class ColourPixelsTest : public MainWindowTest {
  protected:
