@@ -13,21 +13,26 @@ void eraseWithParentBrush(HWND hwnd, HDC dc) {
   FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
 }
 
+namespace {
+
+struct FormSearch {
+  HWND except;
+  bool found;
+};
+
+BOOL CALLBACK findOpenForm(HWND hwnd, LPARAM data) {
+  auto& search = *reinterpret_cast<FormSearch*>(data);
+  char name[32] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (hwnd != search.except && IsWindowVisible(hwnd) && lstrcmpA(name, FormWindowClass) == 0) search.found = true;
+  return !search.found;
+}
+
+}  // namespace
+
 bool anotherFormOpen(HWND except) {
-  struct Search {
-    HWND except;
-    bool found;
-  } search{except, false};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM data) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(data);
-        char name[32] = {};
-        GetClassNameA(hwnd, name, sizeof name);
-        if (hwnd != s.except && IsWindowVisible(hwnd) && lstrcmpA(name, FormWindowClass) == 0) s.found = true;
-        return !s.found;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  FormSearch search{except, false};
+  EnumThreadWindows(GetCurrentThreadId(), &findOpenForm, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
