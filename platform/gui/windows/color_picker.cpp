@@ -76,6 +76,11 @@ bool ColorPickerWnd::onDrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT ColorPickerWnd::wndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (PalettePopup* open = openPaletteNow()) {
+    // While the palette is down, the keys are the palette's.
+    if (message == WM_KEYDOWN || message == WM_CHAR || message == WM_SYSKEYDOWN) return open->key(message, wParam, lParam);
+    if (message == WM_KILLFOCUS) open->dismiss();
+  }
   switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

@@ -139,8 +139,9 @@ void PalettePopup::popupAt(POINT at) {
     at.x = std::max(std::min(at.x, area.right - s.cx), area.left);
     at.y = std::max(std::min(at.y, area.bottom - s.cy), area.top);
   }
-  SetWindowPos(hwnd(), HWND_TOPMOST, at.x, at.y, s.cx, s.cy, SWP_SHOWWINDOW);
-  SetFocus(hwnd());
+  // Like a combo box's own list, the popup is never activated: the picker
+  // keeps the focus and hands the keys on, the popup has the mouse.
+  SetWindowPos(hwnd(), HWND_TOPMOST, at.x, at.y, s.cx, s.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
   SetCapture(hwnd());
 }
 
@@ -198,6 +199,10 @@ void PalettePopup::choose(int entry) {
   finish(colour);
 }
 
+void PalettePopup::dismiss() {
+  if (!inDialog_) finish(std::nullopt);
+}
+
 void PalettePopup::finish(std::optional<COLORREF> colour) {
   if (finished_) return;
   finished_ = true;
@@ -205,7 +210,6 @@ void PalettePopup::finish(std::optional<COLORREF> colour) {
     if (GetCapture() == hwnd()) ReleaseCapture();
     ShowWindow(hwnd(), SW_HIDE);
   }
-  if (owner_ && IsWindowVisible(owner_)) SetActiveWindow(owner_);
   Done done = std::move(done_);
   if (done) done(colour);
 }
@@ -277,9 +281,6 @@ LRESULT PalettePopup::wndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CAPTURECHANGED:
       if (!inDialog_ && reinterpret_cast<HWND>(lParam) != hwnd()) finish(std::nullopt);
       return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE && !inDialog_) finish(std::nullopt);
-      break;
     default:
       break;
   }

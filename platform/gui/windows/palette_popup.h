@@ -6,9 +6,10 @@
 // A click on an entry, or Enter / Space on the highlighted one, chooses it.
 // The arrow keys move the highlight (Left / Right one entry on, Up / Down
 // one row, "透明" before the first cell and "其它颜色..." after the last).
-// Esc, a click outside the popup, the popup losing the mouse or the
-// activation, or a cancelled colour dialog dismiss it. Either way the popup
-// hides and reports once: the colour chosen, or nothing.
+// Esc, a click outside the popup, the popup losing the mouse, the picker
+// losing the focus, or a cancelled colour dialog dismiss it. Either way the
+// popup hides and reports once: the colour chosen, or nothing. The popup is
+// never activated: its picker keeps the focus and hands it the keys.
 #pragma once
 
 #include <functional>
@@ -42,6 +43,10 @@ class PalettePopup : public Wnd {
   RECT entryRect(int entry) const;
   SIZE size() const;
   bool finished() const { return finished_; }
+  // Closes the popup without a choice (not while its colour dialog runs).
+  void dismiss();
+  // Keys the picker hands on.
+  LRESULT key(UINT message, WPARAM wParam, LPARAM lParam) { return wndProc(message, wParam, lParam); }
 
  protected:
   LRESULT wndProc(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -277,6 +277,11 @@ TEST(Win32Form, ThePickersPaletteChoosesDismissesAndShowsTheColour) {
   ASSERT_NE(palette, nullptr);
   EXPECT_TRUE(IsWindowVisible(palette->hwnd()));
   EXPECT_EQ(palette->highlighted(), palette::FirstCell + 10);  // 绿色, the current colour
+  pump(100);
+  {  // each cell shows its colour
+    const RECT red = palette->entryRect(palette::FirstCell + 12);
+    EXPECT_EQ(pixel(palette->hwnd(), (red.left + red.right) / 2, (red.top + red.bottom) / 2), RGB(255, 0, 0));
+  }
   RECT r;
   GetWindowRect(palette->hwnd(), &r);
   const RECT cell = palette->entryRect(palette::FirstCell);
