@@ -168,7 +168,7 @@ void Form::show() {
   // The keyboard goes to the first control that takes it, as on any window
   // that has just been shown.
   HWND focus = GetFocus();
-  if (focus && (focus == window || IsChild(window, focus)) && focus != window) return;
+  if (focus && IsChild(window, focus)) return;
   for (auto& c : state_->controls) {
     HWND h = c->hwnd();
     if (h && takesFocus(c->spec.kind) && IsWindowVisible(h)) {

@@ -20,7 +20,7 @@ void Wnd::attach(HWND hwnd) {
   const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC));
   if (current != &Wnd::classProc) {
     original_ = current;
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Wnd::subclassProc));
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Wnd::classProc));
   }
 }
 
@@ -31,38 +31,44 @@ LRESULT Wnd::callOriginal(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool Wnd::reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   switch (message) {
-    case WM_COMMAND:
-      if (Wnd* child = lParam ? from(reinterpret_cast<HWND>(lParam)) : nullptr)
-        return child->onCommand(HIWORD(wParam)) && ((result = 0), true);
-      return false;
+    case WM_COMMAND: {
+      Wnd* child = lParam ? from(reinterpret_cast<HWND>(lParam)) : nullptr;
+      if (!child || !child->onCommand(HIWORD(wParam))) return false;
+      result = 0;
+      return true;
+    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX:
-      if (Wnd* child = from(reinterpret_cast<HWND>(lParam))) {
-        if (HBRUSH brush = child->onCtlColor(reinterpret_cast<HDC>(wParam))) {
-          result = reinterpret_cast<LRESULT>(brush);
-          return true;
-        }
-      }
-      return false;
+    case WM_CTLCOLORLISTBOX: {
+      Wnd* child = from(reinterpret_cast<HWND>(lParam));
+      HBRUSH brush = child ? child->onCtlColor(reinterpret_cast<HDC>(wParam)) : nullptr;
+      if (!brush) return false;
+      result = reinterpret_cast<LRESULT>(brush);
+      return true;
+    }
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       Wnd* child = item ? from(item->hwndItem) : nullptr;
-      return child && child->onDrawItem(*item) && ((result = TRUE), true);
+      if (!child || !child->onDrawItem(*item)) return false;
+      result = TRUE;
+      return true;
     }
     case WM_MEASUREITEM: {
+      // The only notification that names its control by id.
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       Wnd* child = item ? from(GetDlgItem(hwnd_, static_cast<int>(item->CtlID))) : nullptr;
-      return child && child->onMeasureItem(*item) && ((result = TRUE), true);
+      if (!child || !child->onMeasureItem(*item)) return false;
+      result = TRUE;
+      return true;
     }
-    case WM_HSCROLL:
-      if (Wnd* child = lParam ? from(reinterpret_cast<HWND>(lParam)) : nullptr) {
-        child->onScroll(LOWORD(wParam));
-        result = 0;
-        return true;
-      }
-      return false;
+    case WM_HSCROLL: {
+      Wnd* child = lParam ? from(reinterpret_cast<HWND>(lParam)) : nullptr;
+      if (!child) return false;
+      child->onScroll(LOWORD(wParam));
+      result = 0;
+      return true;
+    }
     default:
       return false;
   }
@@ -74,12 +80,10 @@ LRESULT Wnd::wndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return callOriginal(message, wParam, lParam);
 }
 
-LRESULT Wnd::dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC fallback) {
+LRESULT Wnd::dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   Wnd* self = from(hwnd);
-  if (!self) {
-    if (fallback) return CallWindowProcA(fallback, hwnd, message, wParam, lParam);
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
+  // Messages before attach (creation) and after the wrapper let go.
+  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
     // The last message of the window: the wrapper lets go of it.
     const LRESULT result = self->callOriginal(message, wParam, lParam);
@@ -93,12 +97,9 @@ LRESULT Wnd::dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WND
 }
 
 LRESULT CALLBACK Wnd::classProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return dispatch(hwnd, message, wParam, lParam, nullptr);
-}
-
-LRESULT CALLBACK Wnd::subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // A subclassed window always has its wrapper until WM_NCDESTROY.
-  return dispatch(hwnd, message, wParam, lParam, nullptr);
+  // Our classes' windows, and the system controls a wrapper subclassed (until
+  // WM_NCDESTROY, when the wrapper gives the window its own procedure back).
+  return dispatch(hwnd, message, wParam, lParam);
 }
 
 }  // namespace gui::win32

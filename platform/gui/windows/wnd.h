@@ -43,12 +43,12 @@ class Wnd {
   LRESULT callOriginal(UINT message, WPARAM wParam, LPARAM lParam);
 
  public:
-  // The window procedure of our own window classes.
+  // The window procedure of our own window classes, and of the system
+  // controls a wrapper subclassed.
   static LRESULT CALLBACK classProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  static LRESULT CALLBACK subclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC fallback);
+  static LRESULT dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   bool reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
   HWND hwnd_ = nullptr;
