@@ -75,6 +75,13 @@ grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/kestrune.metai
   fail "the AppStream metadata has no release $version"
 grep -q '^Exec=kestrune$' "$root/usr/share/applications/kestrune.desktop" || fail "the desktop entry does not run kestrune"
 
+# The licence, the same everywhere it is named: MIT (Debian's name: Expat).
+grep -qx 'MIT License' "$source_dir/LICENSE" || fail "LICENSE is not the MIT licence"
+grep -q '<project_license>MIT</project_license>' "$root/usr/share/metainfo/kestrune.metainfo.xml" ||
+  fail "the AppStream metadata does not name the MIT licence"
+own_licence=$(awk '/^Files: \*$/ {ours = 1} ours && /^License:/ {print $2; exit}' "$root/usr/share/doc/kestrune/copyright")
+[ "$own_licence" = Expat ] || fail "the copyright file gives the project's files the licence '$own_licence'"
+
 # The icon is a well-formed SVG document.
 grep -q '<svg ' "$root/usr/share/icons/hicolor/scalable/apps/kestrune.svg" || fail "the icon is not SVG"
 
