@@ -79,7 +79,7 @@ TEST(CliUsage, ErrorsExitWithTwoAndEveryCommandAnswersHelp) {
     EXPECT_EQ(run(wrong).exitCode, 2) << wrong;
   const Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command : {"query", "table", "json", "regex", "hotfix"}) {
+  for (const char* command : {"query", "table", "json", "regex", "hotfix", "http", "notice"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Result own = run(std::string(command) + " --help");
     EXPECT_EQ(own.exitCode, 0) << command;

@@ -58,6 +58,6 @@ Command defineNotice(CLI::App& cli) {
   return {sub, [options] { return runNotice(*options); }};
 }
 
-const CommandRegistration registration(defineNotice);
+const CommandRegistration registration("notice", defineNotice);
 
 }  // namespace
