@@ -42,6 +42,6 @@ Command defineHotFix(CLI::App& cli) {
   return {sub, [options] { return runHotFix(*options); }};
 }
 
-const CommandRegistration registration(defineHotFix);
+const CommandRegistration registration("hotfix", defineHotFix);
 
 }  // namespace

@@ -144,6 +144,6 @@ Command defineHttp(CLI::App& cli) {
   return {sub, [o] { return runHttp(*o, *methodIndex(o->method)); }};
 }
 
-const CommandRegistration registration(defineHttp);
+const CommandRegistration registration("http", defineHttp);
 
 }  // namespace

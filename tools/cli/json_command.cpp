@@ -57,6 +57,6 @@ Command defineJson(CLI::App& cli) {
   return {sub, [options] { return runJson(*options); }};
 }
 
-const CommandRegistration registration(defineJson);
+const CommandRegistration registration("json", defineJson);
 
 }  // namespace

@@ -46,6 +46,6 @@ Command defineQuery(CLI::App& cli) {
   return {sub, [options] { return runQuery(*options); }};
 }
 
-const CommandRegistration registration(defineQuery);
+const CommandRegistration registration("query", defineQuery);
 
 }  // namespace

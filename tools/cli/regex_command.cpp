@@ -98,6 +98,6 @@ Command defineRegex(CLI::App& cli) {
   return {sub, [options] { return runRegex(*options); }};
 }
 
-const CommandRegistration registration(defineRegex);
+const CommandRegistration registration("regex", defineRegex);
 
 }  // namespace
