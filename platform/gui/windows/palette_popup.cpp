@@ -142,6 +142,10 @@ void PalettePopup::popupAt(POINT at) {
   // Like a combo box's own list, the popup is never activated: the picker
   // keeps the focus and hands the keys on, the popup has the mouse.
   SetWindowPos(hwnd(), HWND_TOPMOST, at.x, at.y, s.cx, s.cy, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  // A pointer that happens to stand where the popup opens moves no
+  // highlight until it moves itself.
+  GetCursorPos(&restingPointer_);
+  pointerRests_ = true;
   SetCapture(hwnd());
 }
 
@@ -267,6 +271,10 @@ LRESULT PalettePopup::wndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MOUSEMOVE: {
       const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      POINT onScreen = at;
+      ClientToScreen(hwnd(), &onScreen);
+      if (pointerRests_ && onScreen.x == restingPointer_.x && onScreen.y == restingPointer_.y) return 0;
+      pointerRests_ = false;
       if (int entry = entryAt(at); entry != NoEntry) setHighlighted(entry);
       return 0;
     }

@@ -69,6 +69,8 @@ class PalettePopup : public Wnd {
   int contentWidth_ = 0;
   int highlighted_ = palette::NoEntry;
   bool pressedInside_ = false;
+  bool pointerRests_ = false;  // the pointer has not moved since the popup opened
+  POINT restingPointer_{};
   bool finished_ = false;
   bool inDialog_ = false;
   HWND tooltips_ = nullptr;

@@ -273,6 +273,11 @@ TEST(Win32Form, ThePickersPaletteChoosesDismissesAndShowsTheColour) {
     SendMessageA(combo, WM_LBUTTONUP, 0, MAKELPARAM(40, 20));
     return wnd.openPaletteNow();
   };
+  // Whatever the pointer stands on when the palette opens is not highlighted
+  // until the pointer moves.
+  RECT pickerRect;
+  GetWindowRect(combo, &pickerRect);
+  SetCursorPos(pickerRect.left + 30, pickerRect.bottom + 50);
   win32::PalettePopup* palette = open();
   ASSERT_NE(palette, nullptr);
   EXPECT_TRUE(IsWindowVisible(palette->hwnd()));
