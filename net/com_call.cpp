@@ -28,7 +28,7 @@ void releaseComObject(void** object) {
 
 Text bstrToText(BSTR text) {
   // lstrlenW: the units up to the terminating zero.
-  const size_t length = text ? std::char_traits<char16_t>::length(text) : 0;
+  const size_t length = text ? std::char_traits<WideChar>::length(text) : 0;
   if (length == 0) return {};
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
   return fromWideText(ByteArray(bytes, bytes + 2 * length + 2));

@@ -16,12 +16,14 @@ void* comMethodAt(const void* object, int32_t slot);
 // Calls the method in `slot` with the object as first argument followed by
 // `args`, and gives its 32-bit result; 0 without a call when comMethodAt
 // refuses. Pass arguments in the method's own types (LONG, ULONG, pointers),
-// so that each lands where the method expects it.
+// so that each lands where the method expects it. The call uses COM's calling
+// convention (__stdcall on 32-bit Windows: the method pops its arguments).
 template <typename... Args>
 int32_t callComMethod(void* object, int32_t slot, Args... args) {
   void* method = comMethodAt(object, slot);
   if (!method) return 0;
-  return reinterpret_cast<int32_t (*)(void*, Args...)>(method)(object, args...);
+  using Method = int32_t(STDMETHODCALLTYPE*)(void*, Args...);
+  return reinterpret_cast<Method>(method)(object, args...);
 }
 
 // When *object is not null: calls Release (slot 2) and sets *object to null.

@@ -24,13 +24,13 @@ constexpr char OneHotFixQuery[] =
     "SELECT HotFixID FROM Win32_QuickFixEngineering WHERE HotFixID = '";
 
 // UTF-16 units of toWideText's bytes, zero-terminated.
-std::u16string wideUnits(const ByteArray& bytes) {
-  std::u16string units(bytes.size() / 2, u'\0');
+WideString wideUnits(const ByteArray& bytes) {
+  WideString units(bytes.size() / 2, WIDE('\0'));
   std::memcpy(units.data(), bytes.data(), units.size() * 2);
   return units;
 }
 
-std::u16string wideText(const Text& text) { return wideUnits(toWideText(text)); }
+WideString wideText(const Text& text) { return wideUnits(toWideText(text)); }
 
 // Inside the quotes of a WQL literal a quote ends the literal and a backslash
 // escapes the next character: either would let the identifier rewrite the query.
@@ -42,7 +42,7 @@ bool fitsInLiteral(const Text& text) {
 void collectHotFixIds(void* enumerator, HotFixList& list) {
   auto* buffer = static_cast<unsigned char*>(LocalAlloc(LPTR, sizeof(VARIANT)));
   if (!buffer) return;
-  const std::u16string property = wideText("HotFixID");
+  const WideString property = wideText("HotFixID");
   int32_t result = 0;
   ULONG returned = 0;
   do {
@@ -76,7 +76,7 @@ void* connectWmi(const ByteArray& wideNamespace) {
                        &locator) != 0 ||
       !locator)
     return nullptr;
-  const std::u16string name = wideUnits(wideNamespace);
+  const WideString name = wideUnits(wideNamespace);
   const BSTR none = nullptr;
   void* services = nullptr;
   const int32_t result =
@@ -99,8 +99,8 @@ int32_t queryHotFixes(HotFixList& list, const Text& hotFixId, bool filtered) {
   void* services = connectWmi(toWideText("root\\CIMV2"));
   if (!services) return 0;
   const Text query = filtered ? OneHotFixQuery + hotFixId + "'" : Text(AllHotFixesQuery);
-  const std::u16string language = wideText("WQL");
-  const std::u16string queryText = wideText(query);
+  const WideString language = wideText("WQL");
+  const WideString queryText = wideText(query);
   void* enumerator = nullptr;
   if (callComMethod(services, ExecQuerySlot, language.c_str(), queryText.c_str(), QueryFlags,
                     static_cast<void*>(nullptr), &enumerator) == 0 &&

@@ -25,10 +25,10 @@ constexpr DWORD kIgnoreCertificateErrors = 0x3300;
 constexpr int32_t kDefaultTimeoutMs = 30000;
 
 // UTF-16 units of a toWideText array (its terminator included), or empty.
-std::u16string unitsOf(const ByteArray& wide) {
-  std::u16string units(wide.size() / 2, u'\0');
+WideString unitsOf(const ByteArray& wide) {
+  WideString units(wide.size() / 2, WIDE('\0'));
   for (size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(wide[2 * i] | (wide[2 * i + 1] << 8));
+    units[i] = static_cast<WideChar>(wide[2 * i] | (wide[2 * i + 1] << 8));
   return units;
 }
 
@@ -41,11 +41,11 @@ class WideArgument {
   DWORD length() const { return units_.empty() ? 0 : static_cast<DWORD>(units_.size() - 1); }
 
  private:
-  std::u16string units_;
+  WideString units_;
 };
 
 // Local text from UTF-16 characters (no terminator needed).
-Text localFrom(const char16_t* units, size_t count) {
+Text localFrom(const WideChar* units, size_t count) {
   ByteArray bytes(count * 2);
   for (size_t i = 0; i < count; ++i) {
     bytes[2 * i] = static_cast<unsigned char>(units[i] & 0xFF);
@@ -56,7 +56,7 @@ Text localFrom(const char16_t* units, size_t count) {
 
 struct CrackedUrl {
   Text host;
-  std::u16string objectName;
+  WideString objectName;
   INTERNET_PORT port = 0;
   bool secure = false;
 };
@@ -73,7 +73,7 @@ bool crackUrl(const Text& url, CrackedUrl& out) {
   if (!WinHttpCrackUrl(wide.get(), 0, 0, &parts)) return false;
   out.host = parts.lpszHostName ? localFrom(parts.lpszHostName, parts.dwHostNameLength) : Text();
   if (parts.dwUrlPathLength < 1 || !parts.lpszUrlPath) {
-    out.objectName = u"/";
+    out.objectName = WIDE("/");
   } else {
     out.objectName.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
     if (parts.lpszExtraInfo) out.objectName.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
@@ -212,7 +212,7 @@ Text httpRequest(const Text& url, int32_t method, const Text& bodyText, const Te
   const bool viaProxy = !proxyAddress.empty();
   const DWORD accessType = viaProxy ? WINHTTP_ACCESS_TYPE_NAMED_PROXY : WINHTTP_ACCESS_TYPE_NO_PROXY;
   const WideArgument proxy(!viaProxy ? Text() : target.secure ? proxyAddress : "http=" + proxyAddress);
-  exchange.session = WinHttpOpen(nullptr, accessType, proxy.get() ? proxy.get() : u"",
+  exchange.session = WinHttpOpen(nullptr, accessType, proxy.get() ? proxy.get() : WIDE(""),
                                  WINHTTP_NO_PROXY_BYPASS, 0);
   if (!exchange.session) return fail("702 创建WinHttp会话失败!", true);
 

@@ -12,7 +12,7 @@ ByteArray toWideText(const Text& text, int32_t codePage) {
   const auto cp = static_cast<uint32_t>(codePage);
   int chars = MultiByteToWideChar(cp, 0, text.c_str(), -1, nullptr, 0);
   if (chars <= 0) return {};
-  std::u16string units(static_cast<size_t>(chars), u'\0');
+  WideString units(static_cast<size_t>(chars), WIDE('\0'));
   chars = MultiByteToWideChar(cp, 0, text.c_str(), -1, units.data(), chars);
   if (chars <= 0) return {};
   ByteArray bytes(static_cast<size_t>(chars) * 2);
@@ -29,9 +29,9 @@ Text fromWideText(const ByteArray& bytes, int32_t codePage) {
   ByteArray padded(bytes);
   padded.push_back(0);
   padded.push_back(0);
-  std::u16string units(padded.size() / 2, u'\0');
+  WideString units(padded.size() / 2, WIDE('\0'));
   for (size_t i = 0; i < units.size(); ++i)
-    units[i] = static_cast<char16_t>(padded[2 * i] | (padded[2 * i + 1] << 8));
+    units[i] = static_cast<WideChar>(padded[2 * i] | (padded[2 * i + 1] << 8));
   const auto cp = static_cast<uint32_t>(codePage);
   int size = WideCharToMultiByte(cp, 0, units.c_str(), -1, nullptr, 0, nullptr, nullptr);
   if (size <= 0) return {};

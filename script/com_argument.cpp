@@ -5,8 +5,8 @@
 #include "script/com_object.h"
 #include "script/com_variant.h"
 
-std::u16string localToWide(std::string_view text) { return multiByteToUtf16(text, CP_ACP); }
-Text wideToLocal(std::u16string_view text) { return utf16ToMultiByte(text, CP_ACP); }
+WideString localToWide(std::string_view text) { return multiByteToUtf16(text, CP_ACP); }
+Text wideToLocal(WideStringView text) { return utf16ToMultiByte(text, CP_ACP); }
 
 #define KESTRUNE_BYVAR(Type, Kind, Read)   \
   Arg byVar(Type& v) {                     \
@@ -46,7 +46,7 @@ bool Arg::toVariant(VARIANT& out, bool asDispatch) const {
     case ArgKind::Double: out.vt = VT_R8; out.dblVal = value_.d; return true;
     case ArgKind::Date: out.vt = VT_DATE; out.date = value_.d; return true;
     case ArgKind::Text: {
-      std::u16string wide = localToWide(text_);
+      WideString wide = localToWide(text_);
       out.vt = VT_BSTR;
       out.bstrVal = bstrFrom(wide);
       return true;

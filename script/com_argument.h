@@ -104,5 +104,5 @@ Arg byVar(ComObject& v);
 Arg byVar(Variant& v);
 
 // Local text (code page CP_ACP) <-> UTF-16 for everything crossing into components.
-std::u16string localToWide(std::string_view text);
-Text wideToLocal(std::u16string_view text);
+WideString localToWide(std::string_view text);
+Text wideToLocal(WideStringView text);

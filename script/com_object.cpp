@@ -46,10 +46,10 @@ void ComObject::clear() {
 namespace {
 
 IUnknown* createFromTypeLibrary(std::string_view name, std::string_view path) {
-  std::u16string widePath = localToWide(path);
+  WideString widePath = localToWide(path);
   ITypeLib* library = nullptr;
   if (FAILED(LoadTypeLib(widePath.c_str(), &library)) || !library) return nullptr;
-  std::u16string wideName = localToWide(name);
+  WideString wideName = localToWide(name);
   ITypeInfo* info = nullptr;
   MEMBERID member = 0;
   USHORT found = 1;
@@ -58,7 +58,7 @@ IUnknown* createFromTypeLibrary(std::string_view name, std::string_view path) {
   if (SUCCEEDED(library->FindName(wideName.data(), hash, &info, &member, &found)) && found && info) {
     if (SUCCEEDED(info->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&instance))) &&
         instance && path.find('\\') != std::string_view::npos)
-      RegisterTypeLib(library, widePath.c_str(), nullptr);
+      RegisterTypeLib(library, widePath.data(), nullptr);
     info->Release();
   }
   library->Release();
@@ -72,7 +72,7 @@ bool ComObject::createObject(std::string_view name, std::string_view typeLibrary
   IUnknown* instance = nullptr;
   if (!braced && !typeLibraryPath.empty()) instance = createFromTypeLibrary(name, typeLibraryPath);
   if (!instance) {
-    std::u16string wide = localToWide(name);
+    WideString wide = localToWide(name);
     CLSID clsid;
     HRESULT hr = braced ? CLSIDFromString(wide.c_str(), &clsid) : CLSIDFromProgID(wide.c_str(), &clsid);
     if (FAILED(hr)) return false;
@@ -228,7 +228,7 @@ int32_t ComObject::invokeMember(InvokeKind kind, std::string_view name, std::spa
   }
 
   // Bind the name, trying the invoke kinds of this kind of call in order.
-  std::u16string wideName = localToWide(name);
+  WideString wideName = localToWide(name);
   ULONG hash = LHashValOfNameSys(SYS_WIN32, LOCALE_USER_DEFAULT, wideName.c_str());
   static constexpr WORD getOrder[] = {INVOKE_PROPERTYGET, INVOKE_FUNC};
   static constexpr WORD putOrder[] = {INVOKE_PROPERTYPUT, INVOKE_PROPERTYPUTREF, INVOKE_FUNC};

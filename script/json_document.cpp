@@ -31,16 +31,16 @@ Text jsonOf(const Text& expression) {
 // Nothing when the text does not survive that conversion (bytes that are no
 // GBK characters): it could not be read back as given.
 std::optional<Text> storedText(const Text& value) {
-  const std::u16string wide = localToWide(value);
+  const WideString wide = localToWide(value);
   if (wideToLocal(wide) != value) return std::nullopt;
-  std::u16string literal = u"'";
-  for (const char16_t c : wide) {
+  WideString literal = WIDE("'");
+  for (const WideChar c : wide) {
     switch (c) {
-      case u'\\': literal += u"\\\\"; break;
-      case u'\'': literal += u"\\'"; break;
-      case u'"': literal += u"\\\""; break;
-      case u'\r': literal += u"\\r"; break;
-      case u'\n': literal += u"\\n"; break;
+      case WIDE('\\'): literal += WIDE("\\\\"); break;
+      case WIDE('\''): literal += WIDE("\\'"); break;
+      case WIDE('"'): literal += WIDE("\\\""); break;
+      case WIDE('\r'): literal += WIDE("\\r"); break;
+      case WIDE('\n'): literal += WIDE("\\n"); break;
       default:
         if (c < 0x20 || c == 0x7F || c == 0x2028 || c == 0x2029) {  // line ends and controls
           char escape[8];
@@ -51,7 +51,7 @@ std::optional<Text> storedText(const Text& value) {
         }
     }
   }
-  literal += u"'";
+  literal += WIDE("'");
   return wideToLocal(literal) + R"(.replace(/\\/g, str_Code))";
 }
 

@@ -64,6 +64,3 @@ UINT SysStringByteLen(BSTR text) {
 
 UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
 
-BSTR bstrFrom(std::u16string_view text) {
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-}

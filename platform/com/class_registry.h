@@ -22,6 +22,9 @@ constexpr CLSID CLSID_ScriptControl = {
 constexpr CLSID CLSID_AdodbStream = {
     0x00000566, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // CoInitialize, CLSIDFromProgID, CoCreateInstance, OleRun
+#else
 // CoInitialize: S_OK for the first call on a thread, S_FALSE for each further
 // one (the count goes up either way). `reserved` must be null (else
 // E_INVALIDARG). CoUninitialize undoes one call; extra calls do nothing.
@@ -62,3 +65,4 @@ void registerProgId(std::u16string_view progId, REFCLSID clsid);
 void registerClassFactory(REFCLSID clsid, ComponentFactory factory);
 // True when the class has a factory.
 bool isClassAvailable(REFCLSID clsid);
+#endif  // _WIN32

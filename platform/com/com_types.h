@@ -7,6 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/wide.h"
+
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // the COM and OLE Automation types
+#else
 using BYTE = uint8_t;
 using WORD = uint16_t;
 using USHORT = uint16_t;
@@ -26,10 +31,14 @@ using HREFTYPE = uint32_t;
 using VARTYPE = uint16_t;
 using VARIANT_BOOL = int16_t;
 using DATE = double;
-using OLECHAR = char16_t;
+using OLECHAR = char16_t;  // WideChar
 using LPOLESTR = OLECHAR*;
 using LPCOLESTR = const OLECHAR*;
 using BSTR = OLECHAR*;
+
+// One calling convention on this platform; Windows x86 calls COM methods
+// with __stdcall, which is what this name says there.
+#define STDMETHODCALLTYPE
 
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
@@ -140,3 +149,4 @@ bool parseGuid(std::u16string_view text, GUID& out);
 // The braced upper-case form; StringFromGUID2 semantics (39 units with the zero).
 std::u16string guidToString(REFGUID guid);
 int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int cchMax);
+#endif  // _WIN32

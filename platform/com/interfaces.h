@@ -7,6 +7,9 @@
 #include "platform/com/com_types.h"
 #include "platform/com/variant.h"
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // IUnknown, IDispatch, ITypeInfo, ITypeComp, ITypeLib
+#else
 // ---- identifiers ----------------------------------------------------------
 constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -271,3 +274,4 @@ ULONG LHashValOfNameSys(SYSKIND sys, LCID lcid, LPCOLESTR name);
 inline ULONG LHashValOfName(LCID lcid, LPCOLESTR name) {
   return LHashValOfNameSys(SYS_WIN32, lcid, name);
 }
+#endif  // _WIN32

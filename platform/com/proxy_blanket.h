@@ -7,6 +7,9 @@
 
 #include "platform/com/interfaces.h"
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // CoSetProxyBlanket and the RPC_C_* constants
+#else
 constexpr DWORD RPC_C_AUTHN_NONE = 0;
 constexpr DWORD RPC_C_AUTHN_WINNT = 10;
 constexpr DWORD RPC_C_AUTHZ_NONE = 0;
@@ -24,3 +27,4 @@ constexpr DWORD EOAC_NONE = 0;
 HRESULT CoSetProxyBlanket(IUnknown* proxy, DWORD authnService, DWORD authzService,
                           OLECHAR* serverPrincipalName, DWORD authnLevel, DWORD impLevel,
                           void* authInfo, DWORD capabilities);
+#endif  // _WIN32

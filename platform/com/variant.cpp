@@ -219,10 +219,3 @@ VARIANT variantFromDispatch(IDispatch* object) {
   return v;
 }
 
-VARIANT variantMissing() {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_ERROR;
-  v.scode = DISP_E_PARAMNOTFOUND;
-  return v;
-}

@@ -15,6 +15,20 @@
 
 #include "platform/com/com_types.h"
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // VARIANT, BSTR, SAFEARRAY and their functions
+// The SDK of mingw-w64 declares the source of these functions without const;
+// they do not change it, and the program's code passes const sources.
+inline HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
+  return ::VariantCopy(dest, const_cast<VARIANT*>(src));
+}
+inline HRESULT VariantCopyInd(VARIANT* dest, const VARIANT* src) {
+  return ::VariantCopyInd(dest, const_cast<VARIANT*>(src));
+}
+inline HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
+  return ::VariantChangeType(dest, const_cast<VARIANT*>(src), flags, vt);
+}
+#else
 struct IUnknown;
 struct IDispatch;
 struct IRecordInfo;
@@ -65,11 +79,6 @@ int SysReAllocString(BSTR* target, LPCOLESTR text);
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);
 UINT SysStringByteLen(BSTR text);
-// Convenience forms.
-BSTR bstrFrom(std::u16string_view text);
-inline std::u16string_view bstrView(BSTR text) {
-  return text ? std::u16string_view(text, SysStringLen(text)) : std::u16string_view();
-}
 
 // ---- SAFEARRAY ---------------------------------------------------------------
 struct SAFEARRAYBOUND {
@@ -185,9 +194,25 @@ VARIANT variantFromDouble(double value);
 VARIANT variantFromBool(bool value);
 VARIANT variantFromText(std::u16string_view text);  // a new BSTR
 VARIANT variantFromDispatch(IDispatch* object);     // AddRef'ed
-VARIANT variantMissing();                           // VT_ERROR DISP_E_PARAMNOTFOUND
 
 // Dates: days since 1899-12-30, the time of day as the fraction (for days
 // before the epoch the fraction still counts forward from midnight).
 bool dateFromParts(int year, int month, int day, int hour, int minute, int second, DATE& out);
 bool dateToParts(DATE date, int& year, int& month, int& day, int& hour, int& minute, int& second);
+#endif  // _WIN32
+
+// Convenience forms, on both sides.
+inline BSTR bstrFrom(WideStringView text) {  // a new BSTR
+  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+}
+inline WideStringView bstrView(BSTR text) {
+  return text ? WideStringView(text, SysStringLen(text)) : WideStringView();
+}
+// VT_ERROR holding DISP_E_PARAMNOTFOUND: an omitted optional argument.
+inline VARIANT variantMissing() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ERROR;
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}

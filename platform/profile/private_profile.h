@@ -17,6 +17,9 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // GetPrivateProfileStringA, WritePrivateProfileStringA
+#else
 // Copies the value of `key` in `section` into buffer (size bytes, zero
 // terminated) and returns its length. When the file, section or key is
 // missing, copies defaultValue (NULL = "") without its trailing blanks.
@@ -45,3 +48,4 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 // as 0; there is no cache, so there is nothing to flush.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* fileName);
+#endif  // _WIN32

@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // LocalAlloc, LocalFree
+#else
 using HLOCAL = void*;
 
 constexpr uint32_t LMEM_FIXED = 0x0000;
@@ -19,3 +22,4 @@ HLOCAL LocalAlloc(uint32_t flags, std::size_t bytes);
 
 // Frees a block from LocalAlloc; null does nothing. Returns null (success).
 HLOCAL LocalFree(HLOCAL block);
+#endif  // _WIN32

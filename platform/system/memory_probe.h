@@ -12,9 +12,17 @@
 
 #include <cstddef>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // IsBadReadPtr, IsBadCodePtr
+// Any address, as the stand-in takes it (the kernel's takes a FARPROC).
+inline BOOL IsBadCodePtr(const void* address) {
+  return ::IsBadCodePtr(reinterpret_cast<FARPROC>(const_cast<void*>(address)));
+}
+#else
 // True when any of the `bytes` bytes from `address` cannot be read; null is
 // bad, zero bytes are never bad (as on Windows).
 bool IsBadReadPtr(const void* address, std::size_t bytes);
 
 // True when `address` is not in an executable mapping of this process.
 bool IsBadCodePtr(const void* address);
+#endif  // _WIN32

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // the process functions of the kernel
+#else
 using HANDLE = void*;
 using BOOL = int;
 using DWORD = uint32_t;
@@ -25,3 +28,4 @@ HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 BOOL TerminateProcess(HANDLE process, uint32_t exitCode);
 
 BOOL CloseHandle(HANDLE handle);
+#endif  // _WIN32

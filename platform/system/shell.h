@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // ShellExecuteA
+#else
 using HINSTANCE = void*;
 using HWND = void*;
 
@@ -16,3 +19,4 @@ inline constexpr int SW_SHOWNORMAL = 1;
 // association) for another verb. The handler's own outcome is not known.
 HINSTANCE ShellExecuteA(HWND owner, const char* verb, const char* file, const char* parameters,
                         const char* directory, int showCommand);
+#endif  // _WIN32

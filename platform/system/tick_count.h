@@ -3,4 +3,8 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // GetTickCount
+#else
 uint32_t GetTickCount();
+#endif  // _WIN32

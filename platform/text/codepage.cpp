@@ -236,7 +236,7 @@ bool isSupportedCodePage(uint32_t codePage) {
   return codePage == CP_GBK || codePage == CP_UTF8;
 }
 
-std::u16string multiByteToUtf16(std::string_view bytes, uint32_t codePage) {
+WideString multiByteToUtf16(std::string_view bytes, uint32_t codePage) {
   std::u16string out;
   out.reserve(bytes.size());
   switch (resolve(codePage)) {
@@ -247,7 +247,7 @@ std::u16string multiByteToUtf16(std::string_view bytes, uint32_t codePage) {
   return out;
 }
 
-std::string utf16ToMultiByte(std::u16string_view units, uint32_t codePage) {
+std::string utf16ToMultiByte(WideStringView units, uint32_t codePage) {
   std::string out;
   out.reserve(units.size() * 2);
   switch (resolve(codePage)) {

@@ -5,12 +5,22 @@
 // Ill-formed input never stops a conversion: an ill-formed multi-byte
 // sequence becomes U+FFFD, a UTF-16 unit that the target cannot hold (or an
 // unpaired surrogate towards GBK) becomes "?", and the rest is converted.
+//
+// In the Windows build the two functions are the system's own (windows/
+// holds the helpers below, built on them); CP_ACP is then the system's ANSI
+// code page, 936 on Chinese Windows.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/text/wide.h"
+
+#ifdef _WIN32
+#include "platform/windows_sdk.h"  // CP_ACP, CP_UTF8, the two functions
+constexpr uint32_t CP_GBK = 936;
+#else
 constexpr uint32_t CP_ACP = 0;
 constexpr uint32_t CP_OEMCP = 1;
 constexpr uint32_t CP_GBK = 936;
@@ -25,10 +35,11 @@ int MultiByteToWideChar(uint32_t codePage, uint32_t flags, const char* multiByte
 int WideCharToMultiByte(uint32_t codePage, uint32_t flags, const char16_t* wideChar,
                         int cchWideChar, char* multiByte, int cbMultiByte,
                         const char* defaultChar, int* usedDefaultChar);
+#endif
 
 // True for the code pages above.
 bool isSupportedCodePage(uint32_t codePage);
 
 // Whole-string helpers built on the two functions.
-std::u16string multiByteToUtf16(std::string_view bytes, uint32_t codePage);
-std::string utf16ToMultiByte(std::u16string_view units, uint32_t codePage);
+WideString multiByteToUtf16(std::string_view bytes, uint32_t codePage);
+std::string utf16ToMultiByte(WideStringView units, uint32_t codePage);

@@ -1,7 +1,8 @@
 // Windows HTTP Services (WinHTTP), synchronous mode: sessions, connections
 // and requests with the Windows names, values and results.
 //
-// Strings are UTF-16 (char16_t). Every function reports failure through its
+// Strings are UTF-16 (WideChar: char16_t here, wchar_t on Windows, where
+// this header is the system's). Every function reports failure through its
 // return value (FALSE or a null handle) and leaves the reason for
 // GetLastError() of the calling thread; a success does not clear it.
 //
@@ -22,6 +23,13 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+#include "platform/windows_sdk.h"
+#include <winhttp.h>  // the system's WinHTTP (winhttp.dll)
+// The size the request engine gives a URL_COMPONENTS record: the record's own
+// size, 60 bytes in the 32-bit program.
+constexpr DWORD URL_COMPONENTS_SIZE_32BIT = sizeof(URL_COMPONENTS);
+#else
 using BOOL = int;
 using DWORD = uint32_t;
 using WORD = uint16_t;
@@ -286,3 +294,4 @@ BOOL WinHttpQueryHeaders(HINTERNET hRequest, DWORD dwInfoLevel, LPCWSTR pwszName
 
 // Closes any handle. A handle's children stay usable until closed.
 BOOL WinHttpCloseHandle(HINTERNET hInternet);
+#endif  // _WIN32

@@ -33,12 +33,12 @@ std::string componentError(const RegexOptions& options) {
   IDispatch* dispatch = nullptr;
   if (FAILED(regExp.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
     return "search failed";
-  std::u16string name = u"Execute";
+  WideString name = WIDE("Execute");
   LPOLESTR names[] = {name.data()};
   DISPID id = 0;
   std::string message = "search failed";
   if (SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-    const std::u16string subject = localToWide(fromConsoleText(options.subject));
+    const WideString subject = localToWide(fromConsoleText(options.subject));
     VARIANT argument, result;
     VariantInit(&argument);
     VariantInit(&result);

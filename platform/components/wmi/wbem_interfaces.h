@@ -12,6 +12,9 @@
 
 #include "platform/com/interfaces.h"
 
+#ifdef _WIN32
+#include <wbemcli.h>  // the system's WMI interfaces; CLSID_WbemLocator from wbemuuid
+#else
 constexpr CLSID CLSID_WbemLocator = {
     0x4590F811, 0x1D3A, 0x11D0, {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
 constexpr IID IID_IWbemLocator = {
@@ -150,3 +153,4 @@ struct IWbemLocator : IUnknown {
                                 const BSTR locale, LONG securityFlags, const BSTR authority,
                                 IWbemContext* context, IWbemServices** services) = 0;
 };
+#endif  // _WIN32
