@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "eval/tail_table.h"
+#include "kestrune/notice_endpoint.h"
 #include "platform/text/gbk.h"
 
 namespace {
@@ -101,6 +102,20 @@ TEST(CliUsage, VersionIsTheProgramVersion) {
   const Result r = run("--version");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, "25.14\n");
+}
+
+// The address the program asks, as the build made it or as overridden, and
+// nothing asked (a host that does not exist would fail the command).
+TEST(CliNotice, PrintAddressShowsTheAddressThatWouldBeAsked) {
+  const Result builtIn = run("notice --print-address", "env -u KESTRUNE_NOTICE_URL");
+  EXPECT_EQ(builtIn.exitCode, 0);
+  EXPECT_EQ(builtIn.out, std::string(BuiltInNoticeAddress) + "\n");
+  const Result overridden = run("notice --print-address",
+                                "KESTRUNE_NOTICE_URL=https://notice.invalid:1/Admins/ksxt.json");
+  EXPECT_EQ(overridden.exitCode, 0);
+  EXPECT_EQ(overridden.out, "https://notice.invalid:1/Admins/ksxt.json\n");
+  const Result given = run("notice --print-address https://other.invalid/x.json");
+  EXPECT_EQ(given.out, "https://other.invalid/x.json\n");
 }
 
 TEST(CliHotFix, ListsTheHotFixesOfTheListFile) {

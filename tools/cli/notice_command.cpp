@@ -1,5 +1,6 @@
 // kestrune-cli notice [URL]: the program's version-notice check without the
 // window: the same request and reading, then whether the program would start.
+// With --print-address it only prints the address the program would ask.
 #include <iostream>
 #include <memory>
 
@@ -15,12 +16,17 @@ namespace {
 
 struct NoticeOptions {
   std::string address;
+  bool printAddress = false;
 };
 
 int runNotice(const NoticeOptions& options) {
+  const Text address = options.address.empty() ? noticeAddress() : fromConsoleText(options.address);
+  if (options.printAddress) {
+    std::cout << toConsoleText(address) << "\n";
+    return 0;
+  }
   initProgramState();
   registerComponentFactories();
-  const Text address = options.address.empty() ? noticeAddress() : fromConsoleText(options.address);
   bool starts = false;
   Text status;
   {
@@ -47,6 +53,8 @@ Command defineNotice(CLI::App& cli) {
       "version, C and W, and whether the program would start (exit 0) or end (exit 1)");
   sub->add_option("URL", options->address,
                   "the notice address (default: KESTRUNE_NOTICE_URL, else the built-in address)");
+  sub->add_flag("--print-address", options->printAddress,
+                "print the address that would be asked and ask nothing");
   return {sub, [options] { return runNotice(*options); }};
 }
 

@@ -42,7 +42,7 @@ TEST(GbkCharSize, AgreesWithTheDecoderOnEveryPairOfBytes) {
   for (int a = 0; a < 256; ++a) {
     for (int b = 0; b < 256; ++b) {
       const std::string pair{static_cast<char>(a), static_cast<char>(b)};
-      const std::u16string both = multiByteToUtf16(pair, CP_GBK);
+      const WideString both = multiByteToUtf16(pair, CP_GBK);
       if (gbkCharSize(pair, 0) == 2)
         ASSERT_EQ(both.size(), 1u) << a << " " << b;
       else
