@@ -7,7 +7,7 @@
 #include "net/hot_fix_query.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "tools/cli/command.h"
 
 namespace {
@@ -23,9 +23,9 @@ int runHotFix(const HotFixOptions& options) {
   CoInitialize(nullptr);
   HotFixList list;
   const bool filtered = options.idOption->count() > 0;
-  const int32_t count = queryHotFixes(list, filtered ? utf8ToGbk(options.id) : Text(), filtered);
+  const int32_t count = queryHotFixes(list, filtered ? fromConsoleText(options.id) : Text(), filtered);
   CoUninitialize();
-  for (const Text& id : list) std::cout << gbkToUtf8(id) << '\n';
+  for (const Text& id : list) std::cout << toConsoleText(id) << '\n';
   std::cerr << count << (count == 1 ? " hot-fix" : " hot-fixes") << '\n';
   return 0;
 }
@@ -34,9 +34,9 @@ Command defineHotFix(CLI::App& cli) {
   auto options = std::make_shared<HotFixOptions>();
   CLI::App* sub = cli.add_subcommand(
       "hotfix",
-      "list the installed operating-system hot-fixes as WMI reports them (here: the list "
-      "C:\\Windows\\Kestrune\\hotfixes.txt under the prefix), one identifier a line; the "
-      "count goes to stderr");
+      "list the installed operating-system hot-fixes as WMI reports them, one identifier a "
+      "line; the count goes to stderr (on Linux the WMI stand-in reads the list "
+      "C:\\Windows\\Kestrune\\hotfixes.txt under the prefix)");
   options->idOption =
       sub->add_option("ID", options->id, "only hot-fixes with this identifier, e.g. KB3140245");
   return {sub, [options] { return runHotFix(*options); }};

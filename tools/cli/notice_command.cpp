@@ -8,7 +8,7 @@
 #include "app/version_notice.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "script/json_document.h"
 #include "tools/cli/command.h"
 
@@ -20,9 +20,9 @@ struct NoticeOptions {
 };
 
 int runNotice(const NoticeOptions& options) {
-  const Text address = options.address.empty() ? noticeAddress() : utf8ToGbk(options.address);
+  const Text address = options.address.empty() ? noticeAddress() : fromConsoleText(options.address);
   if (options.printAddress) {
-    std::cout << gbkToUtf8(address) << "\n";
+    std::cout << toConsoleText(address) << "\n";
     return 0;
   }
   initProgramState();
@@ -33,16 +33,16 @@ int runNotice(const NoticeOptions& options) {
     JsonDocument document;
     starts = readVersionNotice(document, address, &status);
   }
-  std::cout << "address\t" << gbkToUtf8(address) << "\nstatus\t" << gbkToUtf8(status)
-            << "\nversion\t" << gbkToUtf8(NoticeVersion)
-            << "\nC\t" << gbkToUtf8(NoticeC) << "\nW\t" << gbkToUtf8(NoticeW) << "\n";
+  std::cout << "address\t" << toConsoleText(address) << "\nstatus\t" << toConsoleText(status)
+            << "\nversion\t" << toConsoleText(NoticeVersion)
+            << "\nC\t" << toConsoleText(NoticeC) << "\nW\t" << toConsoleText(NoticeW) << "\n";
   if (starts) {
     std::cout << "the program starts\n";
     return 0;
   }
   std::cout << "the program shows the update message and ends\n";
-  return commandFailure("notice", "the published version '" + gbkToUtf8(NoticeVersion) +
-                                      "' is not " + gbkToUtf8(AppVersion));
+  return commandFailure("notice", "the published version '" + toConsoleText(NoticeVersion) +
+                                      "' is not " + toConsoleText(AppVersion));
 }
 
 Command defineNotice(CLI::App& cli) {
