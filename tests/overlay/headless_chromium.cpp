@@ -66,8 +66,7 @@ HeadlessChromium::HeadlessChromium(const std::string& url, int width, int height
   const QJsonObject attached = call("Target.attachToTarget", {{"targetId", target["targetId"]}, {"flatten", true}}, false);
   session_ = attached["sessionId"].toString();
   if (session_.isEmpty()) return;
-  call("Emulation.setDeviceMetricsOverride",
-       {{"width", width}, {"height", height}, {"deviceScaleFactor", 1}, {"mobile", false}});
+  resize(width, height);
   call("Emulation.setDefaultBackgroundColorOverride",
        {{"color", QJsonObject{{"r", 0}, {"g", 0}, {"b", 0}, {"a", 0}}}});
 }
@@ -109,6 +108,11 @@ QJsonObject HeadlessChromium::call(const QString& method, const QJsonObject& par
     if (n <= 0) return {};
     received_.append(buffer, static_cast<size_t>(n));
   }
+}
+
+void HeadlessChromium::resize(int width, int height) {
+  call("Emulation.setDeviceMetricsOverride",
+       {{"width", width}, {"height", height}, {"deviceScaleFactor", 1}, {"mobile", false}});
 }
 
 QImage HeadlessChromium::screenshot() {

@@ -23,6 +23,8 @@ class HeadlessChromium {
   HeadlessChromium& operator=(const HeadlessChromium&) = delete;
 
   bool running() const { return !session_.isEmpty(); }
+  // The page's size in CSS pixels, as a browser source of that size has it.
+  void resize(int width, int height);
   // The page as Chromium paints it (with an alpha channel); null on failure.
   QImage screenshot();
   // The value of a JavaScript expression (returned by value); undefined on failure.
