@@ -1,7 +1,9 @@
 // The private-profile (INI) reader and writer on an arbitrary file: every
 // name the file lists reads back, reads cut to a buffer stay inside it, and
 // a write either reads back as written, leaving every other entry as it
-// was, or is refused with the file untouched.
+// was, or is refused with the file untouched. An edit whose names and value
+// the writable-name checks accept reads back, in the document and through
+// the file functions, which never refuse it.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -101,6 +103,33 @@ bool sameName(const std::string& a, const std::string& b) {
   return profileNamesEqual(trim(a), trim(b));
 }
 
+// The checks a write with these arguments must pass (key and value nullptr
+// where the operation takes none).
+bool writableEdit(std::string_view section, const std::string_view* key, const std::string_view* value) {
+  return isWritableSectionName(section) && (!key || isWritableKeyName(*key)) &&
+         (!key || !value || isWritableValue(*value));
+}
+
+// The edit on the document itself, with every byte of the names and value
+// (zero bytes too): when the checks accept them, it reads back as meant.
+void checkAcceptedEditReadsBack(const std::string& before, int operation, const std::string& section,
+                                const std::string& key, const std::string& value) {
+  const std::string_view keyView = key, valueView = value;
+  if (!writableEdit(section, operation == 2 ? nullptr : &keyView, operation == 0 ? &valueView : nullptr))
+    return;
+  IniDocument document(before);
+  if (operation == 0) {
+    document.setValue(section, key, value);
+    FUZZ_CHECK(document.value(section, key) == valueAsRead(value));
+  } else if (operation == 1) {
+    document.removeKey(section, key);
+    FUZZ_CHECK(!document.value(section, key).has_value());
+  } else {
+    document.removeSection(section);
+    FUZZ_CHECK(!document.keyNames(section).has_value());
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -121,10 +150,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // 0: set the value, 1: delete the key, 2: delete the section.
   const int operation = (flags & 3) % 3;
+  checkAcceptedEditReadsBack(before, operation, section, key, value);
   const char* keyArgument = operation == 2 ? nullptr : key.c_str();
   const char* valueArgument = operation == 0 ? value.c_str() : nullptr;
   const int written = WritePrivateProfileStringA(section.c_str(), keyArgument, valueArgument, kProfile);
   const std::optional<std::string> after = readWholeFile(path);
+  // What the file functions see of the arguments: C strings.
+  const std::string_view keySeen = keyArgument ? keyArgument : "", valueSeen = valueArgument ? valueArgument : "";
+  if (writableEdit(section.c_str(), keyArgument ? &keySeen : nullptr, valueArgument ? &valueSeen : nullptr))
+    FUZZ_CHECK(written);
   if (!written) {
     FUZZ_CHECK(after == (noFile ? std::nullopt : std::optional<std::string>(file)));
     return 0;

@@ -123,30 +123,42 @@ bool makeRoom(ByteArray& body, size_t more) {
   return false;
 }
 
+// The most an announced length reserves at once: a server may announce what
+// it never sends, and a longer body grows as it arrives.
+constexpr size_t kLargestReservation = 512u << 20;
+
+// The length the response announces (Content-Length), or 0 when it gives none.
+size_t announcedLength(HINTERNET request) {
+  DWORD length = 0, size = sizeof length;
+  return WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &length, &size, WINHTTP_NO_HEADER_INDEX)
+             ? length
+             : 0;
+}
+
 // The bytes WinHTTP hands over, appended to `body`; false when a read failed.
-// Each read goes into a block of `available` bytes, of which the bytes read
-// are kept; the block is reused (its bytes are overwritten by each read). A
-// body that no longer fits in memory counts as a failed read: the bytes so
-// far are kept.
+// Each read goes straight into the spare room at the end of `body`, at least
+// the amount available, so no byte is copied on the way; an announced length
+// is reserved at once, up to kLargestReservation. A body that
+// no longer fits in memory counts as a failed read: the bytes so far are kept.
 bool readBody(HINTERNET request, ByteArray& body) {
-  std::unique_ptr<unsigned char[]> block;
-  size_t blockSize = 0;
+  if (const size_t announced = announcedLength(request)) {
+    try {
+      body.reserve(std::min(announced, kLargestReservation));
+    } catch (const std::exception&) {  // grown as it arrives instead
+    }
+  }
   for (;;) {
     DWORD available = 0;
     if (!WinHttpQueryDataAvailable(request, &available) || available < 1) return true;
-    try {
-      if (available > blockSize) {
-        block.reset();
-        block = std::make_unique_for_overwrite<unsigned char[]>(available);
-        blockSize = available;
-      }
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
     if (!makeRoom(body, available)) return false;
+    const size_t at = body.size();
+    const size_t room = std::min<size_t>(body.capacity() - at, std::numeric_limits<DWORD>::max());
+    body.resize(at + room);  // not zeroed: the read writes it
     DWORD read = 0;
-    if (!WinHttpReadData(request, block.get(), available, &read)) return false;
-    body.insert(body.end(), block.get(), block.get() + std::min(read, available));
+    const bool ok = WinHttpReadData(request, body.data() + at, static_cast<DWORD>(room), &read);
+    body.resize(at + (ok ? std::min<size_t>(read, room) : 0));
+    if (!ok) return false;
   }
 }
 

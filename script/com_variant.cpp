@@ -68,8 +68,8 @@ namespace {
 
 // Builds a VT_ARRAY value with lower bound 1 from `values`, storing each
 // member through `put(element index, member)`.
-template <class T, class Put>
-bool buildArray(VARIANT& out, VARTYPE elementType, const std::vector<T>& values, Put put) {
+template <class T, class A, class Put>
+bool buildArray(VARIANT& out, VARTYPE elementType, const std::vector<T, A>& values, Put put) {
   SAFEARRAY* array = SafeArrayCreateVector(elementType, 1, static_cast<ULONG>(values.size()));
   if (!array) return false;
   for (size_t i = 0; i < values.size(); ++i) {
@@ -84,8 +84,8 @@ bool buildArray(VARIANT& out, VARTYPE elementType, const std::vector<T>& values,
   return true;
 }
 
-template <class T, class Convert>
-bool plainArray(VARIANT& out, VARTYPE elementType, const std::vector<T>& values, Convert convert) {
+template <class T, class A, class Convert>
+bool plainArray(VARIANT& out, VARTYPE elementType, const std::vector<T, A>& values, Convert convert) {
   return buildArray(out, elementType, values, [&](SAFEARRAY* a, LONG* index, const T& value) {
     auto element = convert(value);
     return SUCCEEDED(SafeArrayPutElement(a, index, &element));

@@ -10,26 +10,37 @@
 //   VARIANT_ALPHABOOL); only a conversion to VT_BOOL makes them -1 / 0;
 // - text to numbers: blanks around (space, tab, CR, LF, VT, FF, no-break and
 //   ideographic space), a leading or trailing sign or parentheses for a
-//   negative, thousands separators after a digit of the integer part,
-//   decimals, an exponent, "&H" / "&O" integers that fill the target's bits
-//   ("&HF800" is -2048 as VT_I2); anything else DISP_E_TYPEMISMATCH;
+//   negative (blanks may stand between a sign and the digits: "- 42",
+//   "42 -"), thousands separators anywhere after the first digit of the
+//   integer part, however grouped ("1,2,34", "1,,234", "1234,"), decimals,
+//   an exponent, "&H" / "&O" integers that fill the target's bits ("&HF800"
+//   is -2048 as VT_I2); anything else DISP_E_TYPEMISMATCH;
 // - to narrower integers: rounded half to even, DISP_E_OVERFLOW outside the
 //   range; a boolean becomes a byte by wrapping (-1 gives 255);
-// - text to boolean: "True" / "False" / "#TRUE#" / "#FALSE#" in any case, or a
-//   number (non-zero true);
-// - EMPTY to each value type: 0, "", false; everything converts to NULL;
-//   NULL and ERROR convert to nothing else (not even EMPTY);
+// - text to boolean: "True" / "False" in any case, "#TRUE#" / "#FALSE#" in
+//   capitals only (another spelling between "#" signs is no number either: a
+//   type mismatch), or a number (non-zero true);
+// - EMPTY to each value type: 0, "", false; everything but ERROR converts to
+//   NULL; NULL and ERROR convert to nothing else (not even EMPTY);
 // - dates as days since 1899-12-30, shown as "2024/1/5 13:45:00" (date or
 //   time part left out when zero), parsed from year-first or month-first
 //   dates ("2024/1/5", "2024-1-5", "1/5/2024"; day-month-year when the first
 //   number cannot be a month) and times with ":" or "." ("13:45", "13.45.00",
-//   "1:30 PM", "1 PM"; 12-hour times only up to 12);
+//   "1:30 PM", "1 PM", "1:30p"; "AM" / "PM" / "A" / "P" in any case; an hour
+//   of 13 to 23 with a marker is that hour, the marker ignored); a blank or
+//   an ideographic space between date and time. A lone number with a decimal
+//   point ("0.0", "13.45") is no date; three numbers joined by "." and
+//   nothing else are a time h.m.s when they fit one ("1.2.3"), and a date
+//   "25.12.2024" (a four-digit year after two numbers joined by ".") is a
+//   type mismatch, with a time after it or not;
 // - an object (VT_DISPATCH) to a value type through its default member read
 //   with DISPATCH_PROPERTYGET, unless VARIANT_NOVALUEPROP; when that read
 //   fails, DISP_E_TYPEMISMATCH with the destination left VT_EMPTY. A plain
 //   IUnknown never converts to a value;
 // - VT_VARIANT and VT_RECORD are no targets, and a by-reference source that
-//   points nowhere converts to nothing (DISP_E_TYPEMISMATCH).
+//   points nowhere converts to nothing (DISP_E_TYPEMISMATCH); by-reference
+//   targets are bad types (DISP_E_BADVARTYPE), except for a VT_BYREF |
+//   VT_VARIANT source, for which they are a type mismatch.
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -181,6 +192,7 @@ struct NumberList {
   int value[3] = {0, 0, 0};
   size_t digits[3] = {0, 0, 0};
   size_t count = 0;
+  char16_t separator = 0;  // between the numbers; 0 for a single number
 };
 
 bool splitNumbers(std::u16string_view s, std::u16string_view separators, NumberList& out) {
@@ -199,19 +211,19 @@ bool splitNumbers(std::u16string_view s, std::u16string_view separators, NumberL
     out.digits[out.count++] = i - start;
     if (i == s.size()) return true;
     if (separators.find(s[i]) == std::u16string_view::npos || (separator && s[i] != separator)) return false;
-    separator = s[i++];
+    separator = out.separator = s[i++];
   }
 }
 
 // A time of day: "h:mm", "h:mm:ss" (or with "." between the numbers), or an
-// hour alone when `meridiem` is given. meridiem: 0 none, 'A' AM, 'P' PM.
+// hour alone when `meridiem` is given. meridiem: 0 none, 'A' AM, 'P' PM; an
+// hour of 13 to 23 is read on the 24-hour clock whatever the marker says.
 bool parseTime(std::u16string_view s, char meridiem, double& fraction) {
   NumberList n;
   if (!splitNumbers(s, u":.", n) || (n.count == 1 && !meridiem)) return false;
   int h = n.value[0], m = n.value[1], sec = n.value[2];
   if (n.digits[0] > 2 || (n.count > 1 && n.digits[1] > 2) || (n.count > 2 && n.digits[2] > 2)) return false;
-  if (meridiem) {
-    if (h > 12) return false;
+  if (meridiem && h <= 12) {
     if (meridiem == 'A' && h == 12) h = 0;
     if (meridiem == 'P' && h != 12) h += 12;
   }
@@ -223,6 +235,7 @@ bool parseTime(std::u16string_view s, char meridiem, double& fraction) {
 // A date of three numbers: year first ("2024/1/5", the local short form),
 // else month first ("1/5/2024"), or day first when the first number cannot
 // be a month ("25/12/2024"); two-digit years first stand for 1930-2029.
+// Joined by ".", a four-digit year cannot come last ("25.12.2024").
 bool parseDatePart(std::u16string_view s, int64_t& days) {
   NumberList n;
   if (!splitNumbers(s, u"/-.", n) || n.count != 3) return false;
@@ -232,6 +245,7 @@ bool parseDatePart(std::u16string_view s, int64_t& days) {
   if (n.digits[0] >= 3 || a > 31) {
     year = a, month = b, day = c;
   } else if (n.digits[2] >= 3 || c > 31) {
+    if (n.separator == u'.' && n.digits[2] == 4) return false;
     year = c;
     if (a > 12) month = b, day = a;
     else month = a, day = b;
@@ -246,23 +260,50 @@ bool parseDatePart(std::u16string_view s, int64_t& days) {
   return true;
 }
 
+// Digits with one decimal point and nothing else ("0.0", "13.45").
+bool isLoneDecimal(std::u16string_view s) {
+  const size_t point = s.find(u'.');
+  if (point == std::u16string_view::npos || s.size() < 2) return false;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (i != point && !isDigit(s[i])) return false;
+  return true;
+}
+
+// The 12-hour marker at the end of s ("AM", "PM", "A" or "P" in any case):
+// 'A', 'P' or 0.
+char meridiemAtEnd(std::u16string_view s) {
+  if (s.size() >= 2 && (equalsNoCase(s.substr(s.size() - 2), u"AM") || equalsNoCase(s.substr(s.size() - 2), u"PM")))
+    s.remove_suffix(1);
+  if (s.empty()) return 0;
+  if (s.back() == u'A' || s.back() == u'a') return 'A';
+  if (s.back() == u'P' || s.back() == u'p') return 'P';
+  return 0;
+}
+
 bool parseDate(std::u16string_view text, DATE& out) {
   std::u16string_view s = trim(text);
-  char meridiem = 0;
-  if (s.size() >= 2 && (equalsNoCase(s.substr(s.size() - 2), u"AM") || equalsNoCase(s.substr(s.size() - 2), u"PM"))) {
-    meridiem = (s[s.size() - 2] == u'A' || s[s.size() - 2] == u'a') ? 'A' : 'P';
-    s = trim(s.substr(0, s.size() - 2));
+  if (isLoneDecimal(s)) return false;
+  const char meridiem = meridiemAtEnd(s);
+  if (meridiem) {
+    const bool twoLetters = s.back() == u'M' || s.back() == u'm';
+    s = trim(s.substr(0, s.size() - (twoLetters ? 2 : 1)));
   }
   if (s.empty()) return false;
-  const size_t space = s.find(u' ');
+  // A blank or an ideographic space separates the date from the time.
+  const size_t space = s.find_first_of(u" \u3000");
   const std::u16string_view first = s.substr(0, space);
   const std::u16string_view second = space == std::u16string_view::npos ? std::u16string_view() : trim(s.substr(space));
   int64_t days = 0;
   double fraction = 0;
+  NumberList numbers;
   if (!second.empty()) {
     if (!parseDatePart(first, days) || !parseTime(second, meridiem, fraction)) return false;
-  } else if (meridiem || !parseDatePart(first, days)) {
+  } else if (meridiem) {
     if (!parseTime(first, meridiem, fraction)) return false;
+  } else if (splitNumbers(first, u".", numbers) && numbers.count == 3 && parseTime(first, 0, fraction)) {
+    // three numbers joined by "." that fit a time: h.m.s
+  } else if (!parseDatePart(first, days) && !parseTime(first, 0, fraction)) {
+    return false;
   }
   out = days < 0 ? static_cast<double>(days) - fraction : static_cast<double>(days) + fraction;
   return true;
@@ -308,6 +349,7 @@ HRESULT parseNumber(std::u16string_view text, int hexBits, double& out) {
   if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
     leadingSign = true;
     negative = s[i++] == u'-';
+    while (i < s.size() && isBlank(s[i])) ++i;  // "- 42"
   } else if (i < s.size() && s[i] == u'(') {
     parentheses = negative = true;
     ++i;
@@ -321,17 +363,13 @@ HRESULT parseNumber(std::u16string_view text, int hexBits, double& out) {
   }
   std::string ascii;
   size_t digits = 0;
-  bool lastWasDigit = false;
   for (; i < s.size(); ++i) {
     const char16_t c = s[i];
     if (isDigit(c)) {
       ascii += static_cast<char>(c);
       ++digits;
-      lastWasDigit = true;
-    } else if (c == u',' && lastWasDigit) {
-      lastWasDigit = false;  // a thousands separator follows a digit
-    } else {
-      break;
+    } else if (c != u',' || digits == 0) {
+      break;  // a thousands separator anywhere after the first digit is skipped
     }
   }
   if (i < s.size() && s[i] == u'.') {
@@ -355,8 +393,13 @@ HRESULT parseNumber(std::u16string_view text, int hexBits, double& out) {
   if (parentheses) {
     if (i >= s.size() || s[i] != u')') return DISP_E_TYPEMISMATCH;
     ++i;
-  } else if (!leadingSign && i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-    negative = s[i++] == u'-';  // a trailing sign
+  } else if (!leadingSign) {
+    size_t j = i;
+    while (j < s.size() && isBlank(s[j])) ++j;
+    if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) {
+      negative = s[j] == u'-';  // a trailing sign, blanks before it or not
+      i = j + 1;
+    }
   }
   if (i != s.size()) return DISP_E_TYPEMISMATCH;
   const double v = std::strtod(ascii.c_str(), nullptr);
@@ -460,11 +503,12 @@ HRESULT convertValue(const VARIANT& src, Conversion& c, VARIANT& out) {
   const VARTYPE vt = c.target;
   if (src.vt == vt) return VariantCopy(&out, &src);
   bool sourceIsObject = src.vt == VT_DISPATCH || src.vt == VT_UNKNOWN;
+  if (src.vt == VT_ERROR) return DISP_E_TYPEMISMATCH;  // not even to NULL
   if (vt == VT_NULL) {
     out.vt = VT_NULL;
     return S_OK;
   }
-  if (src.vt == VT_NULL || src.vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
+  if (src.vt == VT_NULL) return DISP_E_TYPEMISMATCH;
   if (vt == VT_EMPTY) return S_OK;
   if (vt == VT_UNKNOWN) {
     if (src.vt != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
@@ -507,8 +551,8 @@ HRESULT convertValue(const VARIANT& src, Conversion& c, VARIANT& out) {
     if (src.vt == VT_BSTR) {
       std::u16string_view s = trim(bstrView(src.bstrVal));
       bool value;
-      if (equalsNoCase(s, u"true") || equalsNoCase(s, u"#true#")) value = true;
-      else if (equalsNoCase(s, u"false") || equalsNoCase(s, u"#false#")) value = false;
+      if (equalsNoCase(s, u"true") || s == u"#TRUE#") value = true;
+      else if (equalsNoCase(s, u"false") || s == u"#FALSE#") value = false;
       else {
         double d;
         HRESULT hr = parseNumber(s, 32, d);
@@ -614,6 +658,8 @@ HRESULT VariantChangeTypeEx(VARIANT* dest, const VARIANT* src, LCID, USHORT flag
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
   if (!dest || !src) return E_INVALIDARG;
   if (vt == VT_VARIANT || vt == VT_RECORD) return DISP_E_TYPEMISMATCH;
+  if ((vt & VT_BYREF) && src->vt == (VT_BYREF | VT_VARIANT) && isConvertibleTarget(vt & ~VT_BYREF))
+    return DISP_E_TYPEMISMATCH;
   if (!isConvertibleTarget(vt)) return DISP_E_BADVARTYPE;
   VARIANT plain;
   VariantInit(&plain);

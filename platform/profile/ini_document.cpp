@@ -27,6 +27,16 @@ char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 3
 
 bool hasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
+// True when s ends in a lead byte that is no part of a two-byte character: it
+// would take the byte written after it ("]") as its second byte.
+bool endsInLoneLeadByte(std::string_view s) {
+  std::size_t last = 0;
+  for (std::size_t i = 0; i < s.size(); i += gbkCharSize(s, i)) last = i;
+  if (s.empty() || gbkCharSize(s, last) == 2) return false;
+  const auto byte = static_cast<unsigned char>(s[last]);
+  return byte >= 0x81 && byte <= 0xFE;
+}
+
 }  // namespace
 
 bool profileNamesEqual(std::string_view a, std::string_view b) {
@@ -42,7 +52,8 @@ bool profileNamesEqual(std::string_view a, std::string_view b) {
 
 bool isWritableSectionName(std::string_view section) {
   section = trim(section);
-  return !hasLineBreak(section) && findByte(section, ']') == std::string_view::npos;
+  return !hasLineBreak(section) && findByte(section, ']') == std::string_view::npos &&
+         !endsInLoneLeadByte(section);
 }
 
 bool isWritableKeyName(std::string_view key) {

@@ -23,9 +23,12 @@
 // ASCII letters compare without case, two-byte characters as they are.
 bool profileNamesEqual(std::string_view a, std::string_view b);
 
-// Names and values that could not be read back as written: section names
-// holding "]", keys that are empty or hold "=" or begin with "[" or ";",
-// and any of them holding a line break.
+// False for names and values that could not be read back as written:
+// section names holding "]" or ending in a lone GBK lead byte (which would
+// join the "]" written after it into one character), keys that are empty or
+// hold "=" or begin with "[" or ";", and any of them holding a line break.
+// Whatever they accept, written into any document with setValue, reads back
+// through value() as valueAsRead gives it (the INI fuzz target checks this).
 bool isWritableSectionName(std::string_view section);
 bool isWritableKeyName(std::string_view key);
 bool isWritableValue(std::string_view value);

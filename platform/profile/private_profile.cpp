@@ -110,11 +110,13 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
                                   char* buffer, uint32_t size, const char* fileName) {
   if (buffer == nullptr || size == 0) return 0;
   const std::string hostPath = hostPathOfProfile(fileName);
-  if (hostPath.empty()) {
+  // An empty name reads like a missing file (the default); a folder gives nothing.
+  const bool emptyName = fileName != nullptr && *fileName == '\0';
+  if (hostPath.empty() && !emptyName) {
     buffer[0] = '\0';
     return 0;
   }
-  const IniDocument profile(readWholeFile(hostPath).value_or(std::string()));
+  const IniDocument profile(hostPath.empty() ? std::string() : readWholeFile(hostPath).value_or(std::string()));
   if (section == nullptr) return copyList(profile.sectionNames(), buffer, size);
   if (key == nullptr) return copyList(profile.keyNames(section).value_or(std::vector<Text>()), buffer, size);
   std::optional<Text> value = profile.value(section, key);

@@ -2,9 +2,10 @@
 // host. Section names, keys and values are GBK bytes. File names are Windows
 // paths mapped by platform/profile/windows_path.h; a name that is not a full
 // path ("Kestrune.ini") lives in the Windows folder, C:\Windows. An empty
-// name, or one that names a folder (ending in a separator, a drive root, the
-// Windows folder itself), fails every read and write: the functions return 0
-// and nothing is created.
+// name reads like a missing file (a read gives the default and its length, a
+// list is empty) and fails every write. A name that names a folder (ending in
+// a separator, a drive root, the Windows folder itself) fails every read and
+// write: the functions return 0. Neither creates anything.
 //
 // File rules (see ini_document.h): names match without case, a new section is
 // appended at the end of the file, a new key at the end of its section, an
@@ -38,11 +39,13 @@ uint32_t GetPrivateProfileStringA(const char* section, const char* key, const ch
 // as needed. value NULL deletes the key; key NULL deletes the section with
 // all its lines. Returns non-zero on success and 0 when the file could not be
 // written (the old file then stays as it was), when section is NULL, or for
-// names and values that could not be read back as written (a line break
-// anywhere, "]" in the section, "=" in the key, a key that is empty or
-// begins with "[" or ";", or any other text whose edited file would read
-// back otherwise, such as a name ending in a lone lead byte). All three NULL only flushes, which Windows
-// reports as 0; there is no cache, so there is nothing to flush.
+// names and values that could not be read back as written (those that
+// isWritableSectionName / isWritableKeyName / isWritableValue of
+// ini_document.h refuse: a line break anywhere, "]" in the section or a
+// section ending in a lone lead byte, "=" in the key, a key that is empty or
+// begins with "[" or ";"; the edited file is also read back before it
+// replaces the old one). All three NULL only flushes, which Windows reports
+// as 0; there is no cache, so there is nothing to flush.
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                const char* fileName);
 #endif  // _WIN32

@@ -1,105 +1,40 @@
 #include "platform/text/codepage.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "platform/text/gbk_table.h"
 #include "platform/text/text.h"
 
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// GBK tables, built once from glibc's converter, so that they hold exactly
-// the pairs glibc knows. All trail bytes of one lead go through the
-// converter in one run; a pair it refuses is skipped and the run goes on
-// after it.
-struct GbkTables {
-  // decode[(lead - 0x81) * 256 + trail] = UTF-16 unit, 0 when not a character
-  std::vector<char16_t> decode = std::vector<char16_t>(126 * 256, 0);
+// GBK tables. The decoding table is generated when the program is built,
+// from glibc's converter (gbk_table_generator.cpp: exactly the pairs glibc
+// knows), so that no converter is loaded at run time; the encoding table is
+// its inverse, made on the first character outside ASCII that is encoded.
+struct GbkEncoding {
   // encode[unit] = GBK code (lead << 8 | trail), a single byte below 0x100, 0 = none
   std::vector<uint16_t> encode = std::vector<uint16_t>(0x10000, 0);
 
-  GbkTables() {
+  GbkEncoding() {
     for (unsigned c = 1; c < 0x80; ++c) encode[c] = static_cast<uint16_t>(c);
-    iconv_t cd = iconv_open("UTF-16LE", "CP936");
-    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-16LE", "GBK");
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-      for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
-        if (!decodeLead(cd, lead)) decodeLeadPairByPair(cd, lead);
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+      for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+        const char16_t unit = GbkDecodeTable[(lead - 0x81) * 256 + trail];
+        if (unit != 0 && encode[unit] == 0) encode[unit] = static_cast<uint16_t>(lead << 8 | trail);
       }
-      iconv_close(cd);
     }
     // Code page 936 gives the single byte 0x80 to the euro sign.
     encode[0x20AC] = 0x80;
   }
-
-  void add(unsigned lead, unsigned trail, char16_t unit) {
-    decode[(lead - 0x81) * 256 + trail] = unit;
-    if (encode[unit] == 0) encode[unit] = static_cast<uint16_t>(lead << 8 | trail);
-  }
-
-  static std::vector<unsigned> trails() {
-    std::vector<unsigned> all;
-    for (unsigned trail = 0x40; trail <= 0xFE; ++trail)
-      if (trail != 0x7F) all.push_back(trail);
-    return all;
-  }
-
-  // One run over all pairs of `lead`. False (nothing added) when the
-  // converter does not give exactly one unit per pair.
-  bool decodeLead(iconv_t cd, unsigned lead) {
-    static const std::vector<unsigned> all = trails();
-    std::vector<char> in;
-    for (unsigned trail : all) {
-      in.push_back(static_cast<char>(lead));
-      in.push_back(static_cast<char>(trail));
-    }
-    std::vector<char16_t> units(all.size(), 0);
-    size_t pair = 0;
-    while (pair < all.size()) {
-      char* inp = in.data() + 2 * pair;
-      size_t inLeft = in.size() - 2 * pair;
-      char out[2 * 256];
-      char* outp = out;
-      size_t outLeft = sizeof out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      const bool refused = iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1);
-      const size_t consumed = in.size() - 2 * pair - inLeft;
-      const size_t produced = (sizeof out - outLeft) / 2;
-      if (consumed % 2 != 0 || consumed / 2 != produced) return false;
-      for (size_t i = 0; i < produced; ++i)
-        units[pair + i] = static_cast<char16_t>(static_cast<unsigned char>(out[2 * i]) |
-                                                (static_cast<unsigned char>(out[2 * i + 1]) << 8));
-      pair += produced;
-      if (refused) ++pair;  // the pair it stopped at is no character
-    }
-    for (size_t i = 0; i < all.size(); ++i)
-      if (units[i] != 0) add(lead, all[i], units[i]);
-    return true;
-  }
-
-  void decodeLeadPairByPair(iconv_t cd, unsigned lead) {
-    for (unsigned trail : trails()) {
-      char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-      char out[8];
-      char* inp = in;
-      char* outp = out;
-      size_t inLeft = 2, outLeft = sizeof out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1)) continue;
-      if (sizeof out - outLeft != 2) continue;  // outside the BMP: not in GBK
-      add(lead, trail, static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                             (static_cast<unsigned char>(out[1]) << 8)));
-    }
-  }
 };
 
-const GbkTables& gbk() {
-  static const GbkTables tables;
+const GbkEncoding& gbkEncoding() {
+  static const GbkEncoding tables;
   return tables;
 }
 
@@ -108,15 +43,13 @@ uint32_t resolve(uint32_t codePage) {
 }
 
 // Characters as gbkCharSize sees them: a pair that is no character becomes
-// one U+FFFD, and so does every single byte of 0x81 and above. The tables are
-// built on the first character outside ASCII, so that ASCII text (URLs,
-// header blocks) never pays for building them.
+// one U+FFFD, and so does every single byte of 0x81 and above.
 void decodeGbk(std::string_view in, std::u16string& out) {
   for (size_t i = 0; i < in.size();) {
     const unsigned char b = static_cast<unsigned char>(in[i]);
     const size_t size = gbkCharSize(in, i);
     if (size == 2) {
-      const char16_t unit = gbk().decode[(b - 0x81) * 256 + static_cast<unsigned char>(in[i + 1])];
+      const char16_t unit = GbkDecodeTable[(b - 0x81) * 256 + static_cast<unsigned char>(in[i + 1])];
       out.push_back(unit != 0 ? unit : kReplacement);
     } else if (b < 0x80) {
       out.push_back(b);
@@ -186,7 +119,7 @@ void decodeUtf8(std::string_view in, std::u16string& out) {
 void encodeGbk(std::u16string_view in, std::string& out, char fallback = '?',
                bool* usedFallback = nullptr) {
   for (char16_t u : in) {
-    uint16_t code = u < 0x80 ? u : gbk().encode[u];
+    uint16_t code = u < 0x80 ? u : gbkEncoding().encode[u];
     if (u == 0) {
       out.push_back('\0');
     } else if (code == 0) {

@@ -3,14 +3,40 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using Text = std::string;
 
+// Allocates like std::allocator, but a byte added without a value (resize,
+// the count constructor) is left as it is, not zeroed: a buffer grown to
+// receive data is written once, by the data.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... A>
+  void construct(U* p, A&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(args)...);
+  }
+};
+
 // A counted byte buffer (request and response bodies, UTF-16 text bytes).
-using ByteArray = std::vector<unsigned char>;
+// ByteArray(n) and resize(n) do not zero the new bytes: give the value
+// (ByteArray(n, 0)) where zeros are meant.
+using ByteArray = std::vector<unsigned char, UninitialisedAllocator<unsigned char>>;
 
 // The one notion of a character that every scanner of local text shares with
 // the code-page 936 decoder: the number of bytes (1 or 2) of the character at

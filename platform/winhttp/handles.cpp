@@ -31,6 +31,12 @@ bool injectedFailure(winhttp_test_seam::Call call) {
   return true;
 }
 
+std::atomic<SessionObserver> sessionObserver{nullptr};
+
+void observeSession(const winhttp_test_seam::SessionCall& call) {
+  if (SessionObserver observer = sessionObserver.load()) observer(call);
+}
+
 namespace {
 
 std::mutex tableLock;
@@ -110,6 +116,8 @@ BOOL WinHttpCheckPlatform() {
 HINTERNET WinHttpOpen(LPCWSTR pszAgentW, DWORD dwAccessType, LPCWSTR pszProxyW,
                       LPCWSTR pszProxyBypassW, DWORD dwFlags) {
   if (injectedFailure(winhttp_test_seam::Call::Open)) return nullptr;
+  if (sessionObserver.load() != nullptr)
+    observeSession({winhttp_test_seam::Call::Open, dwAccessType, std::u16string(view(pszProxyW))});
   if (!transportReady()) {
     SetLastError(ERROR_WINHTTP_INTERNAL_ERROR);
     return nullptr;

@@ -118,6 +118,9 @@ SettingsAccess settingsOf(HINTERNET handle) {
 BOOL WinHttpSetTimeouts(HINTERNET hInternet, int nResolveTimeout, int nConnectTimeout,
                         int nSendTimeout, int nReceiveTimeout) {
   if (injectedFailure(winhttp_test_seam::Call::SetTimeouts)) return FALSE;
+  if (sessionObserver.load() != nullptr)
+    observeSession({winhttp_test_seam::Call::SetTimeouts, 0, {}, nResolveTimeout, nConnectTimeout,
+                    nSendTimeout, nReceiveTimeout});
   SettingsAccess access = settingsOf(hInternet);
   if (!access.object) return FALSE;
   if (std::min({nResolveTimeout, nConnectTimeout, nSendTimeout, nReceiveTimeout}) < -1)

@@ -226,11 +226,25 @@ DWORD RequestLife::read(void* out, DWORD size, DWORD* read) {
   *read = 0;
   if (state_ != State::Response) return ERROR_WINHTTP_INCORRECT_HANDLE_STATE;
   if (size == 0) return ERROR_SUCCESS;
-  if (DWORD error = bodyFailure(); error != ERROR_SUCCESS) {
+  // A failure already known, or a transfer over with nothing left: as the
+  // availability query sees it.
+  if (bodyError_ != ERROR_SUCCESS || tunnelRefused_ || (transport_.buffered() == 0 && transport_.ended())) {
+    if (DWORD error = bodyFailure(); error != ERROR_SUCCESS) {
+      bodyErrorReported_ = true;
+      return error;
+    }
+  }
+  // Otherwise the buffered bytes, then libcurl's straight into `out`; with
+  // nothing buffered the read waits for them here.
+  DWORD error = ERROR_SUCCESS;
+  *read = static_cast<DWORD>(transport_.read(out, size, settings_.session.timeouts.receive, error));
+  if (*read == 0 && error == ERROR_SUCCESS && transport_.ended()) error = transport_.error();
+  if (*read == 0 && error != ERROR_SUCCESS) {
+    bodyError_ = error;
     bodyErrorReported_ = true;
+    transport_.stop();
     return error;
   }
-  *read = static_cast<DWORD>(transport_.take(out, size));
   return ERROR_SUCCESS;
 }
 

@@ -35,7 +35,28 @@ bool consult(Call call, DWORD* error) {
   return fail;
 }
 
+std::mutex recordLock;
+std::vector<SessionCall> recorded;
+
+void record(const SessionCall& call) {
+  std::lock_guard lock(recordLock);
+  recorded.push_back(call);
+}
+
 }  // namespace
+
+RecordSessionCalls::RecordSessionCalls() {
+  std::lock_guard lock(recordLock);
+  recorded.clear();
+  winhttp_detail::sessionObserver.store(&record);
+}
+
+RecordSessionCalls::~RecordSessionCalls() { winhttp_detail::sessionObserver.store(nullptr); }
+
+std::vector<SessionCall> RecordSessionCalls::calls() const {
+  std::lock_guard lock(recordLock);
+  return recorded;
+}
 
 FailCall::FailCall(Call call, int occurrence, DWORD error) {
   std::lock_guard lock(armedLock);

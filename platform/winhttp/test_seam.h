@@ -13,7 +13,17 @@
 //
 // A failed call does nothing else (no handle is created, nothing is sent).
 // Failures count calls on every thread; arm them from the test's thread.
+//
+// It also records what reached the session: the access type and proxy string
+// of WinHttpOpen and the four timeouts of WinHttpSetTimeouts.
+//
+//   winhttp_test_seam::RecordSessionCalls record;
+//   ... httpRequest(...) ...
+//   record.calls()  // in call order
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "platform/winhttp/winhttp.h"
 
@@ -52,6 +62,26 @@ class FailCall {
 
  private:
   int id_;
+};
+
+// What one WinHttpOpen (access type, proxy) or WinHttpSetTimeouts (the four
+// timeouts in milliseconds, as given) was called with.
+struct SessionCall {
+  Call call = Call::Open;
+  DWORD accessType = 0;
+  std::u16string proxy;
+  int resolve = 0, connect = 0, send = 0, receive = 0;
+};
+
+// While alive: records the session calls of every thread, in order.
+class RecordSessionCalls {
+ public:
+  RecordSessionCalls();
+  ~RecordSessionCalls();
+  RecordSessionCalls(const RecordSessionCalls&) = delete;
+  RecordSessionCalls& operator=(const RecordSessionCalls&) = delete;
+
+  std::vector<SessionCall> calls() const;
 };
 
 }  // namespace winhttp_test_seam

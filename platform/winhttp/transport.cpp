@@ -297,7 +297,7 @@ DWORD Transport::waitBody(int timeoutMs) {
   return error == ERROR_SUCCESS && ended_ && buffered() == 0 ? error_ : error;
 }
 
-size_t Transport::take(void* out, size_t size) {
+size_t Transport::takeBuffered(char* out, size_t size) {
   size_t n = std::min(size, buffered());
   std::memcpy(out, buffer_.data() + readPos_, n);
   readPos_ += n;
@@ -305,7 +305,30 @@ size_t Transport::take(void* out, size_t size) {
     buffer_.clear();
     readPos_ = 0;
   }
+  return n;
+}
+
+size_t Transport::read(void* out, size_t size, int timeoutMs, DWORD& error) {
+  error = ERROR_SUCCESS;
+  char* const start = static_cast<char*>(out);
+  const size_t taken = takeBuffered(start, size);
+  direct_ = start + taken;
+  directRoom_ = size - taken;
+  // With the caller's buffer in place, libcurl may go on (a paused transfer
+  // hands over what it holds), then delivers what it receives at once.
   if (receivePaused_ && buffered() < bodyBufferLimit / 2) resume(true, false);
+  if (taken == 0 && directRoom_ > 0) {
+    error = drive([&] { return direct_ > start || ended_; }, timeoutMs, true);
+    if (error == ERROR_WINHTTP_CONNECTION_ERROR && ended_ && error_ == ERROR_SUCCESS) error = ERROR_SUCCESS;
+  }
+  for (char* before = nullptr; error == ERROR_SUCCESS && directRoom_ > 0 && active_ && !ended_ &&
+                               !receivePaused_ && direct_ != before;) {
+    before = direct_;
+    perform();
+  }
+  const size_t n = static_cast<size_t>(direct_ - start);
+  direct_ = nullptr;
+  directRoom_ = 0;
   return n;
 }
 
@@ -349,7 +372,19 @@ size_t Transport::onHeader(char* data, size_t size, size_t count, void* self) {
 
 size_t Transport::onBody(char* data, size_t size, size_t count, void* self) {
   auto& t = *static_cast<Transport*>(self);
-  const size_t n = size * count;
+  size_t n = size * count;
+  // A read is under way and nothing is buffered before these bytes: they go
+  // straight into the reader's buffer, and only what does not fit is buffered.
+  if (t.direct_ != nullptr && t.buffered() == 0) {
+    const size_t direct = std::min(n, t.directRoom_);
+    std::memcpy(t.direct_, data, direct);
+    t.direct_ += direct;
+    t.directRoom_ -= direct;
+    t.lastProgress_ = Clock::now();
+    if (direct == n) return n;
+    t.buffer_.insert(t.buffer_.end(), data + direct, data + n);
+    return n;
+  }
   if (t.buffered() > 0 && t.buffered() + n > bodyBufferLimit) {
     t.receivePaused_ = true;
     return CURL_WRITEFUNC_PAUSE;

@@ -1,7 +1,8 @@
 // The libcurl transport: one transfer at a time on a multi handle of its
 // own, driven from the calling thread. Bodies pass through in both
 // directions without a whole-body copy: the request body straight from the
-// caller's buffer, the response body through a bounded buffer (libcurl is
+// caller's buffer; the response body straight into the caller's buffer while
+// a read is under way, and otherwise into a bounded buffer (libcurl is
 // paused while it is full).
 #pragma once
 
@@ -68,7 +69,12 @@ class Transport {
   int status() const { return status_; }
 
   size_t buffered() const { return buffer_.size() - readPos_; }
-  size_t take(void* out, size_t size);
+  // Reads up to `size` body bytes into `out`: the buffered ones first, then
+  // what libcurl receives at once, handed straight into `out` (no copy in
+  // between). Waits only when nothing is buffered: for the first byte or the
+  // end, at most `timeoutMs` from the last data (0: no limit); a failed wait
+  // gives its error in `error` and the bytes read so far.
+  size_t read(void* out, size_t size, int timeoutMs, DWORD& error);
   bool ended() const { return ended_; }
   DWORD error() const { return error_; }  // after ended(): ERROR_SUCCESS when complete
   uint64_t bodySent() const { return sent_; }
@@ -78,6 +84,7 @@ class Transport {
   DWORD drive(Ready ready, int timeoutMs, bool slideWithProgress);
   void perform();
   void resume(bool receiving, bool sending);
+  size_t takeBuffered(char* out, size_t size);
   static size_t onHeader(char* data, size_t size, size_t count, void* self);
   static size_t onBody(char* data, size_t size, size_t count, void* self);
   static size_t onRead(char* data, size_t size, size_t count, void* self);
@@ -103,6 +110,10 @@ class Transport {
 
   std::vector<char> buffer_;
   size_t readPos_ = 0;
+  // The caller's buffer while a read is under way: where libcurl's data goes
+  // next, and the room left there.
+  char* direct_ = nullptr;
+  size_t directRoom_ = 0;
   bool receivePaused_ = false, sendPaused_ = false;
 
   const char* pending_ = nullptr;

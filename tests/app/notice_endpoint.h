@@ -1,9 +1,14 @@
-// The version-notice endpoint of deploy/notice (real nginx over HTTPS) on a
-// free loopback port, with its runtime folder in a test folder, serving
-// whatever notice document the test writes.
+// The version-notice endpoint of deploy/notice (notice-server over HTTPS) on
+// a free loopback port, with its runtime folder in a test folder, serving
+// whatever notice document the test writes. The endpoint is a child process
+// in the foreground that the system ends together with the thread that
+// started it, so a test that is killed (a crash, a ctest timeout) leaves no
+// server behind.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <sys/types.h>
 
 #include <memory>
 #include <string>
@@ -25,6 +30,7 @@ class NoticeEndpoint {
  private:
   std::string runtime_;
   std::string address_;
+  pid_t server_ = -1;
 };
 
 // A loopback port nothing listens on at the moment of the call.

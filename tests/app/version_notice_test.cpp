@@ -1,4 +1,4 @@
-// The version notice at start-up against the real endpoint (nginx over
+// The version notice at start-up against the real endpoint (notice-server over
 // HTTPS on a free loopback port): in this process for the documents that let
 // the program start, and through the real program entry (program_probe) for
 // everything that ends it.
@@ -46,7 +46,7 @@ class VersionNoticeTest : public ::testing::Test {
     delete folder_;
   }
   void SetUp() override {
-    ASSERT_TRUE(endpoint_->running()) << "nginx did not start";
+    ASSERT_TRUE(endpoint_->running()) << "the notice endpoint did not start";
     ASSERT_TRUE(prefix.isValid());
     setenv("KESTRUNE_PREFIX", prefix.path().toUtf8().constData(), 1);
     setenv("KESTRUNE_NOTICE_URL", endpoint_->address().c_str(), 1);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "net/wide_text.h"
+#include "platform/winhttp/test_seam.h"
 #include "tests/net/http_call.h"
 #include "tests/support/test_servers.h"
 
@@ -219,6 +220,32 @@ TEST(HttpExchange, HttpsToHttpIsNotFollowedHttpToHttpsIs) {
   EXPECT_EQ("secure", o.result);
 }
 
+// All four timeouts of the session: timeoutSeconds x 1000, and 30 s for 0 or
+// less; without a proxy the session has none.
+TEST(HttpExchange, SessionGetsTheTimeoutsOfTheCall) {
+  HttpTestServer origin;
+  origin.on("*", "*", TestResponse{200, {}, "origin"});
+  const struct {
+    int32_t seconds;
+    int milliseconds;
+  } cases[] = {{0, 30000}, {-1, 30000}, {-30, 30000}, {5, 5000}, {1, 1000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    winhttp_test_seam::RecordSessionCalls record;
+    HttpCall call(origin.url("/"));
+    call.timeoutSeconds = c.seconds;
+    EXPECT_EQ("origin", perform(call).result);
+    const auto calls = record.calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].call, winhttp_test_seam::Call::Open);
+    EXPECT_EQ(calls[0].accessType, WINHTTP_ACCESS_TYPE_NO_PROXY);
+    EXPECT_EQ(calls[0].proxy, u"");
+    EXPECT_EQ(calls[1].call, winhttp_test_seam::Call::SetTimeouts);
+    for (int ms : {calls[1].resolve, calls[1].connect, calls[1].send, calls[1].receive})
+      EXPECT_EQ(ms, c.milliseconds);
+  }
+}
+
 TEST(HttpExchange, ServerCredentialsAndProxies) {
   HttpTestServer origin;
   origin.on("*", "*", TestResponse{200, {}, "origin"});
@@ -231,20 +258,34 @@ TEST(HttpExchange, ServerCredentialsAndProxies) {
   perform(basic);
   EXPECT_EQ("Basic dTpw", origin.lastRequest().header("Authorization"));
 
+  // The session gets the address alone for https and "http=" before it for
+  // http, and the request really goes through the proxy: an absolute-form
+  // request line for http, a tunnel for https, in the proxy's own log.
   TinyProxy proxy;
   ASSERT_TRUE(proxy.running()) << proxy.failure();
-  HttpCall viaProxy(origin.url("/via-proxy"));
-  viaProxy.proxyAddress = proxy.address();
-  HttpOutcome o = perform(viaProxy);
-  EXPECT_EQ("origin", o.result) << o.status();
-  EXPECT_EQ("/via-proxy", origin.lastRequest().target);
-  EXPECT_NE(std::string::npos, proxy.log().find("/via-proxy")) << proxy.log();
-
-  HttpCall tunnel(secure.url("/tunnel"));
-  tunnel.proxyAddress = proxy.address();
-  o = perform(tunnel);
-  EXPECT_EQ("secure origin", o.result) << o.status();
-  EXPECT_NE(std::string::npos, proxy.log().find("CONNECT")) << proxy.log();
+  const std::string address = proxy.address();
+  struct ProxyCase {
+    std::string url, result, sessionProxy, proxySaw;
+  } proxyCases[] = {
+      {origin.url("/via-proxy"), "origin", "http=" + address,
+       "): GET http://127.0.0.1:" + std::to_string(origin.port()) + "/via-proxy HTTP/1.1"},
+      {secure.url("/tunnel"), "secure origin", address,
+       "): CONNECT 127.0.0.1:" + std::to_string(secure.port()) + " HTTP/1.1"},
+  };
+  HttpOutcome o;
+  for (const ProxyCase& c : proxyCases) {
+    SCOPED_TRACE(c.url);
+    winhttp_test_seam::RecordSessionCalls record;
+    HttpCall viaProxy(c.url);
+    viaProxy.proxyAddress = proxy.address();
+    o = perform(viaProxy);
+    EXPECT_EQ(c.result, o.result) << o.status();
+    const auto calls = record.calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().accessType, WINHTTP_ACCESS_TYPE_NAMED_PROXY);
+    EXPECT_EQ(calls.front().proxy, std::u16string(c.sessionProxy.begin(), c.sessionProxy.end()));
+    EXPECT_NE(std::string::npos, proxy.log().find(c.proxySaw)) << proxy.log();
+  }
 
   TinyProxy guarded({"pu", "pp"});
   ASSERT_TRUE(guarded.running()) << guarded.failure();

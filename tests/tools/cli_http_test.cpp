@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/text/gbk.h"
 #include "tests/support/test_servers.h"
 
 namespace {
@@ -81,6 +82,17 @@ TEST_F(CliHttpTest, HeadersFirstBodyToAFileAndVerboseOutputs) {
   EXPECT_EQ("", r.out);
   EXPECT_EQ(bytes, readFile(file("body")));
 
+  // "-" is standard output, byte for byte; the headers (-i) come first.
+  r = run("http -o - " + server.url("/bytes"));
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(bytes, r.out);
+  EXPECT_EQ("", r.err);
+  r = run("http -i --output - " + server.url("/bytes"));
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ(0u, r.out.find("HTTP/1.1 200 OK\r\n"));
+  EXPECT_EQ(r.out.size() - bytes.size() - 4, r.out.find("\r\n\r\n" + bytes));
+  EXPECT_FALSE(std::ifstream(file("-")).good());
+
   r = run("http -v --no-redirect " + server.url("/moved"));
   EXPECT_EQ(0, r.exitCode);
   EXPECT_EQ("moved", r.out);
@@ -116,6 +128,15 @@ TEST_F(CliHttpTest, RequestOptionsReachTheServer) {
          EXPECT_EQ("Basic dTpw", r.header("Authorization"));
        }},
       {"--no-default-headers", [](const RecordedRequest& r) { EXPECT_FALSE(r.hasHeader("User-Agent")); }},
+      // Text arguments arrive in UTF-8 and are sent as local text (GBK);
+      // --data-binary is bytes and goes as it is.
+      {"-X POST -d '中文=1'", [](const RecordedRequest& r) { EXPECT_EQ("中文=1"_gbk, r.body); }},
+      {"-X POST --data-binary '中文'", [](const RecordedRequest& r) { EXPECT_EQ("中文", r.body); }},
+      {"-H 'X-Name: 中文'", [](const RecordedRequest& r) { EXPECT_EQ("中文"_gbk, r.header("X-Name")); }},
+      {"-b 'n=中文'", [](const RecordedRequest& r) { EXPECT_EQ("n=中文"_gbk, r.header("Cookie")); }},
+      // base64 of "中:文" in GBK
+      {"-u '中:文'", [](const RecordedRequest& r) { EXPECT_EQ("Basic 1tA6zsQ=", r.header("Authorization")); }},
+      {"-X 'patch'", [](const RecordedRequest& r) { EXPECT_EQ("PATCH", r.method); }},
       {"--no-normalize -H 'x-lower: 1'",
        [](const RecordedRequest& r) {
          ASSERT_TRUE(r.hasHeader("x-lower"));
@@ -131,6 +152,11 @@ TEST_F(CliHttpTest, RequestOptionsReachTheServer) {
     EXPECT_EQ(0, r.exitCode) << c.args << ": " << r.err;
     c.check(server.lastRequest());
   }
+  // The URL too is local text; the request escapes it in UTF-8 (read as UTF-8
+  // bytes taken for GBK, it would be other characters).
+  const CliRun r = run("http '" + server.url("/中文?q=文") + "'");
+  EXPECT_EQ(0, r.exitCode) << r.err;
+  EXPECT_EQ("/%E4%B8%AD%E6%96%87?q=%E6%96%87", server.lastRequest().target);
 }
 
 TEST_F(CliHttpTest, FailuresExitOneUsageErrorsTwo) {

@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #include "eval/tail_table.h"
+#include "kestrune/notice_endpoint.h"
+#include "platform/text/gbk.h"
 
 namespace {
 
@@ -31,6 +33,16 @@ Result run(const std::string& args, const std::string& environment = {},
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
   int status = pclose(pipe);
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+// A fresh prefix whose hot-fix list file holds `list`; removed by the caller.
+std::string prefixWithHotFixes(const std::string& list) {
+  namespace fs = std::filesystem;
+  std::string prefix = (fs::temp_directory_path() / "kestrune-cli-XXXXXX").string();
+  if (::mkdtemp(prefix.data()) == nullptr) return {};
+  fs::create_directories(prefix + "/drive_c/Windows/Kestrune");
+  std::ofstream(prefix + "/drive_c/Windows/Kestrune/hotfixes.txt", std::ios::binary) << list;
+  return prefix;
 }
 
 TEST(CliQuery, PrintsTheThreeCaptionsPerTail) {
@@ -78,7 +90,7 @@ TEST(CliUsage, ErrorsExitWithTwoAndEveryCommandAnswersHelp) {
     EXPECT_EQ(run(wrong).exitCode, 2) << wrong;
   const Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  for (const char* command : {"query", "table", "json", "regex", "hotfix"}) {
+  for (const char* command : {"query", "table", "json", "regex", "hotfix", "http", "notice"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Result own = run(std::string(command) + " --help");
     EXPECT_EQ(own.exitCode, 0) << command;
@@ -92,13 +104,24 @@ TEST(CliUsage, VersionIsTheProgramVersion) {
   EXPECT_EQ(r.out, "25.14\n");
 }
 
+// The address the program asks, as the build made it or as overridden, and
+// nothing asked (a host that does not exist would fail the command).
+TEST(CliNotice, PrintAddressShowsTheAddressThatWouldBeAsked) {
+  const Result builtIn = run("notice --print-address", "env -u KESTRUNE_NOTICE_URL");
+  EXPECT_EQ(builtIn.exitCode, 0);
+  EXPECT_EQ(builtIn.out, std::string(BuiltInNoticeAddress) + "\n");
+  const Result overridden = run("notice --print-address",
+                                "KESTRUNE_NOTICE_URL=https://notice.invalid:1/Admins/ksxt.json");
+  EXPECT_EQ(overridden.exitCode, 0);
+  EXPECT_EQ(overridden.out, "https://notice.invalid:1/Admins/ksxt.json\n");
+  const Result given = run("notice --print-address https://other.invalid/x.json");
+  EXPECT_EQ(given.out, "https://other.invalid/x.json\n");
+}
+
 TEST(CliHotFix, ListsTheHotFixesOfTheListFile) {
   namespace fs = std::filesystem;
-  std::string prefix = (fs::temp_directory_path() / "kestrune-cli-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(prefix.data()), nullptr);
-  fs::create_directories(prefix + "/drive_c/Windows/Kestrune");
-  std::ofstream(prefix + "/drive_c/Windows/Kestrune/hotfixes.txt", std::ios::binary)
-      << "# installed\nKB1\tSecurity Update\nKB3140245\nKB1\n";
+  const std::string prefix = prefixWithHotFixes("# installed\nKB1\tSecurity Update\nKB3140245\nKB1\n");
+  ASSERT_NE(prefix, "");
   const std::string environment = "KESTRUNE_PREFIX='" + prefix + "'";
   struct Case {
     const char* args;
@@ -156,6 +179,37 @@ TEST(CliJson, ValuesThatCannotBePrintedFailWithTheReason) {
     EXPECT_EQ(r.out, c.out) << c.document << " " << c.args;
   }
   fs::remove_all(folder);
+}
+
+// Every subcommand takes its text arguments in the terminal's UTF-8 and
+// works on them as local text (GBK), printing local text back in UTF-8.
+TEST(CliText, TextArgumentsAreReadAsLocalText) {
+  namespace fs = std::filesystem;
+  const std::string prefix = prefixWithHotFixes("KB1\n" + "补丁7\n"_gbk);  // the list file is GBK
+  ASSERT_NE(prefix, "");
+  std::ofstream(prefix + "/doc.json", std::ios::binary) << "{\"数据\":{\"值\":\"中文\"}}";  // UTF-8
+  const std::string environment = "KESTRUNE_PREFIX='" + prefix + "'";
+  const struct {
+    std::string args;
+    int exitCode;
+    std::string out;
+  } cases[] = {
+      {"hotfix 补丁7", 0, "补丁7\n"},
+      {"json " + prefix + "/doc.json 数据.值", 0, "中文\n"},
+      {"json --json " + prefix + "/doc.json 数据", 0, "{\"值\":\"中文\"}\n"},
+      // positions count GBK bytes: 价 is two
+      {"regex 格 价格", 0, "count 1\nmatch 1 2 格\n"},
+      {"regex '(.)格' 价格", 0, "count 1\nmatch 1 0 价格\n  sub 1 0 价\n"},
+      {"notice http://127.0.0.1:1/中文", 1,
+       "address\thttp://127.0.0.1:1/中文\nstatus\t711 发送请求失败!\nversion\t\nC\t\nW\t\n"
+       "the program shows the update message and ends\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = run(c.args, environment);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
+    EXPECT_EQ(r.out, c.out) << c.args;
+  }
+  fs::remove_all(prefix);
 }
 
 TEST(CliTable, WritesTheEmbeddedBytesUnchanged) {

@@ -7,8 +7,8 @@
 
 #include "kestrune/version.h"
 
-std::vector<CommandDefinition>& commandRegistry() {
-  static std::vector<CommandDefinition> definitions;
+std::vector<RegisteredCommand>& commandRegistry() {
+  static std::vector<RegisteredCommand> definitions;
   return definitions;
 }
 
@@ -53,8 +53,12 @@ int runCommandLine(int argc, const char* const* argv) {
   cli.require_subcommand(1);
   cli.failure_message(usageFailure);
 
+  const RegisteredCommand* named = nullptr;
+  for (const RegisteredCommand& registered : commandRegistry())
+    if (argc > 1 && registered.name == argv[1] && !registered.needsTheOthers) named = &registered;
   std::vector<Command> commands;
-  for (CommandDefinition define : commandRegistry()) commands.push_back(define(cli));
+  for (const RegisteredCommand& registered : commandRegistry())
+    if (!named || &registered == named) commands.push_back(registered.define(cli));
 
   try {
     cli.parse(argc, argv);

@@ -1,7 +1,10 @@
 // Subcommands of kestrune-cli. Each source file defines one: a function that
 // adds the subcommand, its options and operands to the CLI11 application and
 // returns the action to run when that subcommand is chosen. A static
-// CommandRegistration puts the function in the registry.
+// CommandRegistration puts the function in the registry under the
+// subcommand's name: a command line that names a subcommand defines that one
+// alone (a start costs nothing for the others), any other (help, an unknown
+// name) defines them all.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -16,10 +19,18 @@ struct Command {
 
 using CommandDefinition = Command (*)(CLI::App& cli);
 
-std::vector<CommandDefinition>& commandRegistry();
+struct RegisteredCommand {
+  std::string name;
+  CommandDefinition define;
+  bool needsTheOthers;  // it reads the other definitions (the manual page)
+};
+
+std::vector<RegisteredCommand>& commandRegistry();
 
 struct CommandRegistration {
-  explicit CommandRegistration(CommandDefinition define) { commandRegistry().push_back(define); }
+  CommandRegistration(std::string name, CommandDefinition define, bool needsTheOthers = false) {
+    commandRegistry().push_back({std::move(name), define, needsTheOthers});
+  }
 };
 
 // Prints "kestrune-cli: NAME: message" on stderr and returns 1, the exit code

@@ -7,7 +7,7 @@
 #include "net/hot_fix_query.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "tools/cli/command.h"
 
 namespace {
@@ -23,9 +23,9 @@ int runHotFix(const HotFixOptions& options) {
   CoInitialize(nullptr);
   HotFixList list;
   const bool filtered = options.idOption->count() > 0;
-  const int32_t count = queryHotFixes(list, filtered ? utf8ToGbk(options.id) : Text(), filtered);
+  const int32_t count = queryHotFixes(list, filtered ? fromConsoleText(options.id) : Text(), filtered);
   CoUninitialize();
-  for (const Text& id : list) std::cout << gbkToUtf8(id) << '\n';
+  for (const Text& id : list) std::cout << toConsoleText(id) << '\n';
   std::cerr << count << (count == 1 ? " hot-fix" : " hot-fixes") << '\n';
   return 0;
 }
@@ -42,6 +42,6 @@ Command defineHotFix(CLI::App& cli) {
   return {sub, [options] { return runHotFix(*options); }};
 }
 
-const CommandRegistration registration(defineHotFix);
+const CommandRegistration registration("hotfix", defineHotFix);
 
 }  // namespace

@@ -1,9 +1,10 @@
 // kestrune-cli http URL [options]: one exchange through the program's HTTP
 // engine (httpRequest), curl-like, for operators and scripts.
 //
-// Arguments are UTF-8 and become local (GBK) text; the body printed is the
-// engine's result text converted back to UTF-8. -o writes the body bytes
-// exactly as received. Exit 0 on a response, 1 with the engine's failure
+// Every text argument is console text and becomes local (GBK) text
+// (fromConsoleText); --data-binary and file names stay bytes. The body
+// printed is the engine's result text as console text. -o writes the body
+// bytes exactly as received, to standard output for "-". Exit 0 on a response, 1 with the engine's failure
 // message on stderr (a body that broke off is written as far as it arrived,
 // and also exits 1), 2 on a usage error.
 #include <cctype>
@@ -14,6 +15,7 @@
 #include <optional>
 
 #include "net/http_request.h"
+#include "platform/system/console_text.h"
 #include "platform/text/gbk.h"
 #include "tools/cli/command.h"
 
@@ -40,8 +42,9 @@ struct HttpOptions {
 };
 
 // A method name (any letter case) or an index (any other index is GET, as
-// in the engine); nothing when it is neither.
-std::optional<int32_t> methodIndex(const std::string& given) {
+// in the engine); nothing when it is neither. `given` is console text.
+std::optional<int32_t> methodIndex(const std::string& givenText) {
+  const Text given = fromConsoleText(givenText);
   std::string upper;
   for (char c : given) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (int32_t i = HttpGet; i <= HttpPatch; ++i)
@@ -56,11 +59,16 @@ std::optional<int32_t> methodIndex(const std::string& given) {
 // "user:password" split at the first colon (no colon: a user without password).
 std::pair<Text, Text> credentials(const std::string& given) {
   const size_t colon = given.find(':');
-  if (colon == std::string::npos) return {utf8ToGbk(given), {}};
-  return {utf8ToGbk(given.substr(0, colon)), utf8ToGbk(given.substr(colon + 1))};
+  if (colon == std::string::npos) return {fromConsoleText(given), {}};
+  return {fromConsoleText(given.substr(0, colon)), fromConsoleText(given.substr(colon + 1))};
 }
 
+// The bytes into `file`, or onto standard output for "-".
 bool writeFile(const std::string& file, const ByteArray& bytes) {
+  if (file == "-") {
+    std::cout.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(std::cout.flush());
+  }
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
@@ -77,7 +85,7 @@ int runHttp(const HttpOptions& o, int32_t method) {
   Text extraHeaders;
   for (const std::string& line : o.headers) {
     if (!extraHeaders.empty()) extraHeaders += "\r\n";
-    extraHeaders += utf8ToGbk(line);
+    extraHeaders += fromConsoleText(line);
   }
   const auto [serverUser, serverPassword] = credentials(o.user);
   const auto [proxyUser, proxyPassword] = credentials(o.proxyUser);
@@ -85,8 +93,8 @@ int runHttp(const HttpOptions& o, int32_t method) {
   Text receivedCookies, responseHeaders, redirectLocation, statusText;
   ByteArray responseBody;
   const Text result = httpRequest(
-      utf8ToGbk(o.url), method, utf8ToGbk(o.data), utf8ToGbk(o.cookies), &receivedCookies,
-      extraHeaders, &responseHeaders, o.noRedirect, serverUser, serverPassword, utf8ToGbk(o.proxy),
+      fromConsoleText(o.url), method, fromConsoleText(o.data), fromConsoleText(o.cookies), &receivedCookies,
+      extraHeaders, &responseHeaders, o.noRedirect, serverUser, serverPassword, fromConsoleText(o.proxy),
       proxyUser, proxyPassword, o.maxTime, &redirectLocation, &statusText, &responseBody,
       !o.noMerge, !o.noDefaultHeaders, bodyBytes, !o.noNormalize);
 
@@ -94,21 +102,21 @@ int runHttp(const HttpOptions& o, int32_t method) {
   const bool responded = !responseHeaders.empty();
   const bool brokenOff = responded && statusText == "713 读取数据失败!"_gbk;
   if (o.verbose && responded) {
-    std::cerr << "status: " << gbkToUtf8(statusText) << "\n"
-              << "cookies: " << gbkToUtf8(receivedCookies) << "\n"
-              << "location: " << gbkToUtf8(redirectLocation) << "\n";
+    std::cerr << "status: " << toConsoleText(statusText) << "\n"
+              << "cookies: " << toConsoleText(receivedCookies) << "\n"
+              << "location: " << toConsoleText(redirectLocation) << "\n";
   }
   if (responded) {
-    if (o.includeHeaders) std::cout << gbkToUtf8(responseHeaders);
+    if (o.includeHeaders) std::cout << toConsoleText(responseHeaders);
     if (!o.output.empty()) {
       if (!writeFile(o.output, responseBody)) return commandFailure("http", "cannot write '" + o.output + "'");
     } else {
-      std::cout << gbkToUtf8(result);
+      std::cout << toConsoleText(result);
     }
     std::cout.flush();
   }
   if (!responded || brokenOff) {
-    const std::string why = statusText.empty() ? "no response headers could be read" : gbkToUtf8(statusText);
+    const std::string why = statusText.empty() ? "no response headers could be read" : toConsoleText(statusText);
     return commandFailure("http", why);
   }
   return 0;
@@ -139,11 +147,12 @@ Command defineHttp(CLI::App& cli) {
   sub->add_flag("--no-normalize", o->noNormalize, "keep header names as given");
   sub->add_flag("--no-merge", o->noMerge, "do not merge the sent cookies into the received ones");
   sub->add_flag("-i,--include", o->includeHeaders, "print the response headers before the body");
-  sub->add_option("-o,--output", o->output, "write the body bytes exactly as received to FILE");
+  sub->add_option("-o,--output", o->output,
+                  "write the body bytes exactly as received to FILE; '-' writes them to standard output");
   sub->add_flag("-v,--verbose", o->verbose, "status, received cookies and redirect location on stderr");
   return {sub, [o] { return runHttp(*o, *methodIndex(o->method)); }};
 }
 
-const CommandRegistration registration(defineHttp);
+const CommandRegistration registration("http", defineHttp);
 
 }  // namespace

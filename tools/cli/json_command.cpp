@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "net/wide_text.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "script/com_object.h"
 #include "script/json_document.h"
 #include "tools/cli/command.h"
@@ -29,19 +29,19 @@ int runJson(const JsonOptions& options) {
   JsonDocument doc;
   ScriptError error;
   if (!doc.parse(local, false, &error)) {
-    const std::string why = gbkToUtf8(error.Description);
+    const std::string why = toConsoleText(error.Description);
     return commandFailure("json", why.empty() ? "the document holds no value" : why);
   }
-  const Text path = utf8ToGbk(options.path);
+  const Text path = fromConsoleText(options.path);
   const Text value = doc.getText(path, options.asJson);
   if (LastInvokeError != 0) {
     const std::string where = options.path.empty() ? "the document" : "the value at '" + options.path + "'";
     if (!doc.exists(path)) return commandFailure("json", "no value at '" + options.path + "'");
-    const std::string why = gbkToUtf8(doc.getEngine().getPropertyObject("Error").getPropertyText("Description"));
+    const std::string why = toConsoleText(doc.getEngine().getPropertyObject("Error").getPropertyText("Description"));
     return commandFailure("json", where + " cannot be written as " + (options.asJson ? "JSON" : "text") +
                                       (why.empty() ? "" : ": " + why));
   }
-  std::cout << gbkToUtf8(value) << "\n";
+  std::cout << toConsoleText(value) << "\n";
   return 0;
 }
 
@@ -57,6 +57,6 @@ Command defineJson(CLI::App& cli) {
   return {sub, [options] { return runJson(*options); }};
 }
 
-const CommandRegistration registration(defineJson);
+const CommandRegistration registration("json", defineJson);
 
 }  // namespace

@@ -59,6 +59,6 @@ Command defineManualPage(CLI::App& cli) {
           }};
 }
 
-const CommandRegistration registration(defineManualPage);
+const CommandRegistration registration("manual-page", defineManualPage, true);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // kestrune-cli notice [URL]: the program's version-notice check without the
 // window: the same request and reading, then whether the program would start.
+// With --print-address it only prints the address the program would ask.
 #include <iostream>
 #include <memory>
 
@@ -7,7 +8,7 @@
 #include "app/version_notice.h"
 #include "platform/com/class_registry.h"
 #include "platform/components/components.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "script/json_document.h"
 #include "tools/cli/command.h"
 
@@ -15,28 +16,33 @@ namespace {
 
 struct NoticeOptions {
   std::string address;
+  bool printAddress = false;
 };
 
 int runNotice(const NoticeOptions& options) {
+  const Text address = options.address.empty() ? noticeAddress() : fromConsoleText(options.address);
+  if (options.printAddress) {
+    std::cout << toConsoleText(address) << "\n";
+    return 0;
+  }
   initProgramState();
   registerComponentFactories();
-  const Text address = options.address.empty() ? noticeAddress() : utf8ToGbk(options.address);
   bool starts = false;
   Text status;
   {
     JsonDocument document;
     starts = readVersionNotice(document, address, &status);
   }
-  std::cout << "address\t" << gbkToUtf8(address) << "\nstatus\t" << gbkToUtf8(status)
-            << "\nversion\t" << gbkToUtf8(NoticeVersion)
-            << "\nC\t" << gbkToUtf8(NoticeC) << "\nW\t" << gbkToUtf8(NoticeW) << "\n";
+  std::cout << "address\t" << toConsoleText(address) << "\nstatus\t" << toConsoleText(status)
+            << "\nversion\t" << toConsoleText(NoticeVersion)
+            << "\nC\t" << toConsoleText(NoticeC) << "\nW\t" << toConsoleText(NoticeW) << "\n";
   if (starts) {
     std::cout << "the program starts\n";
     return 0;
   }
   std::cout << "the program shows the update message and ends\n";
-  return commandFailure("notice", "the published version '" + gbkToUtf8(NoticeVersion) +
-                                      "' is not " + gbkToUtf8(AppVersion));
+  return commandFailure("notice", "the published version '" + toConsoleText(NoticeVersion) +
+                                      "' is not " + toConsoleText(AppVersion));
 }
 
 Command defineNotice(CLI::App& cli) {
@@ -47,9 +53,11 @@ Command defineNotice(CLI::App& cli) {
       "version, C and W, and whether the program would start (exit 0) or end (exit 1)");
   sub->add_option("URL", options->address,
                   "the notice address (default: KESTRUNE_NOTICE_URL, else the built-in address)");
+  sub->add_flag("--print-address", options->printAddress,
+                "print the address that would be asked and ask nothing");
   return {sub, [options] { return runNotice(*options); }};
 }
 
-const CommandRegistration registration(defineNotice);
+const CommandRegistration registration("notice", defineNotice);
 
 }  // namespace

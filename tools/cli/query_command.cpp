@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "eval/evaluation.h"
+#include "platform/system/console_text.h"
 #include "platform/system/tick_count.h"
-#include "platform/text/gbk.h"
 #include "tools/cli/command.h"
 
 namespace {
@@ -25,12 +25,12 @@ int runQuery(const QueryOptions& options) {
       price = priceText(value);
       grade = gradeForPrice(value);
     } else {
-      TailRow best = lookupTail(TailTable, utf8ToGbk(tail));
+      TailRow best = lookupTail(TailTable, fromConsoleText(tail));
       price = priceText(best.price);
       grade = best.grade;
     }
     if (auto a = adviceForGrade(grade)) advice = *a;
-    std::cout << gbkToUtf8(price) << '\t' << gbkToUtf8(grade) << '\t' << gbkToUtf8(advice) << '\n';
+    std::cout << toConsoleText(price) << '\t' << toConsoleText(grade) << '\t' << toConsoleText(advice) << '\n';
   }
   return 0;
 }
@@ -46,6 +46,6 @@ Command defineQuery(CLI::App& cli) {
   return {sub, [options] { return runQuery(*options); }};
 }
 
-const CommandRegistration registration(defineQuery);
+const CommandRegistration registration("query", defineQuery);
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "platform/com/variant.h"
-#include "platform/text/gbk.h"
+#include "platform/system/console_text.h"
 #include "script/com_object.h"
 #include "script/regex_matcher.h"
 #include "tools/cli/command.h"
@@ -29,7 +29,7 @@ std::string componentError(const RegexOptions& options) {
   regExp.setProperty("IgnoreCase", !options.caseSensitive);
   regExp.setProperty("Multiline", !options.noMultiline);
   regExp.setProperty("Global", !options.noGlobal);
-  regExp.setProperty("Pattern", utf8ToGbk(options.pattern));
+  regExp.setProperty("Pattern", fromConsoleText(options.pattern));
   IDispatch* dispatch = nullptr;
   if (FAILED(regExp.get()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch))))
     return "search failed";
@@ -38,7 +38,7 @@ std::string componentError(const RegexOptions& options) {
   DISPID id = 0;
   std::string message = "search failed";
   if (SUCCEEDED(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
-    const WideString subject = localToWide(utf8ToGbk(options.subject));
+    const WideString subject = localToWide(fromConsoleText(options.subject));
     VARIANT argument, result;
     VariantInit(&argument);
     VariantInit(&result);
@@ -49,7 +49,7 @@ std::string componentError(const RegexOptions& options) {
     if (dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
                          &exception, nullptr) == DISP_E_EXCEPTION &&
         exception.bstrDescription) {
-      message = gbkToUtf8(wideToLocal(exception.bstrDescription)) + " (" +
+      message = toConsoleText(wideToLocal(exception.bstrDescription)) + " (" +
                 std::to_string(exception.scode & 0xFFFF) + ")";
     }
     VariantClear(&argument);
@@ -64,7 +64,7 @@ std::string componentError(const RegexOptions& options) {
 
 int runRegex(const RegexOptions& options) {
   RegexMatcher matcher;
-  if (!matcher.search(utf8ToGbk(options.pattern), utf8ToGbk(options.subject), options.caseSensitive,
+  if (!matcher.search(fromConsoleText(options.pattern), fromConsoleText(options.subject), options.caseSensitive,
                       !options.noMultiline, !options.noGlobal))
     return commandFailure("regex", componentError(options));
   int32_t count = matcher.matchCount();
@@ -73,10 +73,10 @@ int runRegex(const RegexOptions& options) {
   for (int32_t i = 1; i <= count; ++i) {
     int32_t pos = 0;
     Text text = matcher.matchText(i, &pos);
-    std::cout << "match " << i << ' ' << pos << ' ' << gbkToUtf8(text) << '\n';
+    std::cout << "match " << i << ' ' << pos << ' ' << toConsoleText(text) << '\n';
     for (int32_t j = 1; j <= subCount; ++j) {
       Text sub = matcher.subMatchText(i, j, &pos);
-      std::cout << "  sub " << j << ' ' << pos << ' ' << gbkToUtf8(sub) << '\n';
+      std::cout << "  sub " << j << ' ' << pos << ' ' << toConsoleText(sub) << '\n';
     }
   }
   return 0;
@@ -98,6 +98,6 @@ Command defineRegex(CLI::App& cli) {
   return {sub, [options] { return runRegex(*options); }};
 }
 
-const CommandRegistration registration(defineRegex);
+const CommandRegistration registration("regex", defineRegex);
 
 }  // namespace

@@ -18,6 +18,6 @@ Command defineTable(CLI::App& cli) {
   return {sub, runTable};
 }
 
-const CommandRegistration registration(defineTable);
+const CommandRegistration registration("table", defineTable);
 
 }  // namespace

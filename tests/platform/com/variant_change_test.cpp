@@ -22,6 +22,21 @@ VARIANT null() { VARIANT x{}; x.vt = VT_NULL; return x; }
 VARIANT error(SCODE s) { VARIANT x{}; x.vt = VT_ERROR; x.scode = s; return x; }
 // A VT_BOOL holding something other than VARIANT_TRUE / VARIANT_FALSE.
 VARIANT oddBool(SHORT v) { VARIANT x{}; x.vt = VT_BOOL; x.boolVal = v; return x; }
+// By-reference sources (to a VT_I4 7); VariantClear leaves what they point to alone.
+VARIANT byRefVariant() {
+  static VARIANT inner = i4(7);
+  VARIANT x{};
+  x.vt = VT_BYREF | VT_VARIANT;
+  x.pvarVal = &inner;
+  return x;
+}
+VARIANT byRefI4() {
+  static LONG inner = 7;
+  VARIANT x{};
+  x.vt = VT_BYREF | VT_I4;
+  x.plVal = &inner;
+  return x;
+}
 
 // The converted value in a comparable form.
 std::u16string show(const VARIANT& v) {
@@ -123,10 +138,38 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"42)"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"-(42)"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"(42)-"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
-      {[] { return str(u"- 42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      // blanks between a sign and the digits, before the sign or after it
+      {[] { return str(u"- 42"); }, VT_I4, S_OK, u"-42"},
+      {[] { return str(u"  -  42"); }, VT_I4, S_OK, u"-42"},
+      {[] { return str(u"+\t42"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"-\u3000" u"2.5"); }, VT_R8, S_OK, u"-2.5"},
+      {[] { return str(u"42 -"); }, VT_I4, S_OK, u"-42"},
+      {[] { return str(u"42  +"); }, VT_I4, S_OK, u"42"},
+      {[] { return str(u"1.5e2 -"); }, VT_R8, S_OK, u"-150"},
+      {[] { return str(u"- &H10"); }, VT_I4, S_OK, u"-16"},
+      {[] { return str(u"- 42 -"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"42 - 1"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"-"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"- "); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"- -42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"- 42"); }, VT_BOOL, S_OK, u"true"},
+      // thousands separators anywhere after the first digit of the integer part
       {[] { return str(u"1,234,567"); }, VT_I4, S_OK, u"1234567"},
       {[] { return str(u"-1,234.5"); }, VT_R8, S_OK, u"-1234.5"},
+      {[] { return str(u"1,2,34"); }, VT_I4, S_OK, u"1234"},
+      {[] { return str(u"12,34,567"); }, VT_I4, S_OK, u"1234567"},
+      {[] { return str(u"1,,234"); }, VT_I4, S_OK, u"1234"},
+      {[] { return str(u"1234,"); }, VT_I4, S_OK, u"1234"},
+      {[] { return str(u"1,,"); }, VT_I4, S_OK, u"1"},
+      {[] { return str(u"1,234,.5"); }, VT_R8, S_OK, u"1234.5"},
+      {[] { return str(u"1,e2"); }, VT_R8, S_OK, u"100"},
+      {[] { return str(u"1, -"); }, VT_I4, S_OK, u"-1"},
+      {[] { return str(u"(1,)"); }, VT_I4, S_OK, u"-1"},
       {[] { return str(u",123"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"-,1"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u".5,"); }, VT_R8, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1e2,"); }, VT_R8, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"&H1,0"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"1.5,0"); }, VT_R8, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"1 234"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"\x1F" u"42"); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
@@ -176,8 +219,15 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"0"); }, VT_BOOL, S_OK, u"false"},
       {[] { return str(u"-2.5"); }, VT_BOOL, S_OK, u"true"},
       {[] { return str(u"yes"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      // "#TRUE#" and "#FALSE#" only in capitals
       {[] { return str(u"#TRUE#"); }, VT_BOOL, S_OK, u"true"},
-      {[] { return str(u" #false# "); }, VT_BOOL, S_OK, u"false"},
+      {[] { return str(u" #FALSE# "); }, VT_BOOL, S_OK, u"false"},
+      {[] { return str(u" #false# "); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"#true#"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"#True#"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"#FALSe#"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"#1#"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"##"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"#TRUE"); }, VT_BOOL, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"-1"); }, VT_BOOL, S_OK, u"true"},
       {[] { return str(u"-0"); }, VT_BOOL, S_OK, u"false"},
@@ -218,7 +268,9 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"x"); }, VT_NULL, S_OK, u"(null)"},
       {[] { return boolean(true); }, VT_NULL, S_OK, u"(null)"},
       {[] { return date(1); }, VT_NULL, S_OK, u"(null)"},
-      {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_NULL, S_OK, u"(null)"},
+      {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_NULL, DISP_E_TYPEMISMATCH, u""},  // but ERROR
+      {[] { return error(S_OK); }, VT_NULL, DISP_E_TYPEMISMATCH, u""},
+      {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_ERROR, S_OK, u"(other)"},
       {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_I4, DISP_E_TYPEMISMATCH, u""},
       {[] { return error(DISP_E_PARAMNOTFOUND); }, VT_BSTR, DISP_E_TYPEMISMATCH, u""},
       // dates
@@ -240,22 +292,60 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"12:00 AM"); }, VT_DATE, S_OK, u"0"},
       {[] { return str(u"12:30 PM"); }, VT_DATE, S_OK, u"0.52083333333333337"},
       {[] { return str(u"0:30 AM"); }, VT_DATE, S_OK, u"0.020833333333333332"},
-      {[] { return str(u"13:00 PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
-      {[] { return str(u"13 AM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      // "A" and "P" alone are 12-hour markers too
+      {[] { return str(u"1:30 p"); }, VT_DATE, S_OK, u"0.5625"},
+      {[] { return str(u"1:30P"); }, VT_DATE, S_OK, u"0.5625"},
+      {[] { return str(u"1 P"); }, VT_DATE, S_OK, u"0.54166666666666663"},
+      {[] { return str(u"12:30 a"); }, VT_DATE, S_OK, u"0.020833333333333332"},
+      {[] { return str(u"12A"); }, VT_DATE, S_OK, u"0"},
+      {[] { return str(u"2024/1/5 1:30 p"); }, VT_DATE, S_OK, u"45296.5625"},
+      {[] { return str(u"P"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"a"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1:30 b"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1:30 p p"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      // an hour of 13 to 23 with a marker: that hour, the marker ignored
+      {[] { return str(u"13:00 PM"); }, VT_DATE, S_OK, u"0.54166666666666663"},
+      {[] { return str(u"13 AM"); }, VT_DATE, S_OK, u"0.54166666666666663"},
+      {[] { return str(u"23:59:59 a"); }, VT_DATE, S_OK, u"0.99998842592592596"},
+      {[] { return str(u"18:30 am"); }, VT_DATE, S_OK, u"0.77083333333333337"},
+      {[] { return str(u"2024/1/5 13:45 AM"); }, VT_DATE, S_OK, u"45296.572916666664"},
+      {[] { return str(u"24:00 PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"24 AM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"1:30 XM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"PM 1:30"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"1:30 PM PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"2024/1/5 PM"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"13"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
-      {[] { return str(u"13.45"); }, VT_DATE, S_OK, u"0.57291666666666663"},
+      // a lone number with a decimal point is no date
+      {[] { return str(u"0.0"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u" 13.45 "); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1.5"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"5."); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"1.30 PM"); }, VT_DATE, S_OK, u"0.5625"},  // with a marker it is a time
+      {[] { return str(u"2024/1/5 13.45"); }, VT_DATE, S_OK, u"45296.572916666664"},
+      // three numbers joined by "." alone: a time h.m.s when they fit one
       {[] { return str(u"13.45.30"); }, VT_DATE, S_OK, u"0.57326388888888891"},
+      {[] { return str(u"1.2.3"); }, VT_DATE, S_OK, u"0.043090277777777776"},
+      {[] { return str(u"23.59.59"); }, VT_DATE, S_OK, u"0.99998842592592596"},
+      {[] { return str(u"1.2.3 PM"); }, VT_DATE, S_OK, u"0.54309027777777774"},
+      {[] { return str(u"2024.1.5"); }, VT_DATE, S_OK, u"45296"},      // no time: a date
+      {[] { return str(u"24.12.30"); }, VT_DATE, S_OK, u"45656"},      // 2024-12-30
+      {[] { return str(u"5.1.2024"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"25.12.2024"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"25.12.2024 13:45"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
+      {[] { return str(u"12/25/2024"); }, VT_DATE, S_OK, u"45651"},
+      {[] { return str(u"25-12-2024"); }, VT_DATE, S_OK, u"45651"},
+      // the ideographic space separates date and time like a blank
+      {[] { return str(u"2024/1/5\u3000" u"13:45"); }, VT_DATE, S_OK, u"45296.572916666664"},
+      {[] { return str(u"2024/1/5\u3000\u3000" u"1:30\u3000PM"); }, VT_DATE, S_OK, u"45296.5625"},
+      {[] { return str(u"\u3000" u"2024/1/5 13:45\u3000"); }, VT_DATE, S_OK, u"45296.572916666664"},
       {[] { return str(u"13:45.30"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"24:00"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"1/5/2024"); }, VT_DATE, S_OK, u"45296"},
       {[] { return str(u"12/25/2024"); }, VT_DATE, S_OK, u"45651"},
       {[] { return str(u"25/12/2024"); }, VT_DATE, S_OK, u"45651"},  // 25 cannot be a month
-      {[] { return str(u"25.12.2024 13.45"); }, VT_DATE, S_OK, u"45651.572916666664"},
+      {[] { return str(u"25.12.2024 13.45"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},  // day.month.year
       {[] { return str(u"2024/1/5 1:30 PM"); }, VT_DATE, S_OK, u"45296.5625"},
       {[] { return str(u"13/13/2024"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
       {[] { return str(u"2024/1-5"); }, VT_DATE, DISP_E_TYPEMISMATCH, u""},
@@ -268,6 +358,12 @@ TEST(VariantChangeTypeTest, Table) {
       {[] { return str(u"x"); }, VT_VARIANT, DISP_E_TYPEMISMATCH, u""},
       {[] { return i4(1); }, VT_UNKNOWN, DISP_E_TYPEMISMATCH, u""},
       {[] { VARIANT v{}; v.vt = 0x7F; return v; }, VT_I4, DISP_E_BADVARTYPE, u""},
+      // by-reference targets: bad types, but a type mismatch for a VT_BYREF | VT_VARIANT source
+      {[] { return byRefVariant(); }, VT_BYREF | VT_I4, DISP_E_TYPEMISMATCH, u""},
+      {[] { return byRefVariant(); }, VT_BYREF | VT_BSTR, DISP_E_TYPEMISMATCH, u""},
+      {[] { return byRefVariant(); }, VT_I4, S_OK, u"7"},
+      {[] { return i4(7); }, VT_BYREF | VT_I4, DISP_E_BADVARTYPE, u""},
+      {[] { return byRefI4(); }, VT_BYREF | VT_I4, DISP_E_BADVARTYPE, u""},
   };
   int row = 0;
   for (const Case& c : cases) {

@@ -234,8 +234,48 @@ TEST_F(PrivateProfile, WritesThatWouldReadBackOtherwiseAreRefused) {
   }
 }
 
-TEST_F(PrivateProfile, NamesThatAreEmptyOrNameAFolderFailAndCreateNothing) {
-  const char* names[] = {"", "C:\\Windows\\", "C:\\Windows", "c:/WINDOWS", "C:\\", "D:\\",
+TEST_F(PrivateProfile, AnEmptyFileNameReadsTheDefaultAndCreatesNothing) {
+  const Text twoCharacters = "中文"_gbk;
+  const struct {
+    const char *section, *key, *defaultValue;
+    uint32_t size;
+    std::string buffer;  // the bytes before the terminating zero, and that zero
+    uint32_t returned;
+  } rows[] = {
+      {"s", "k", "default", 8, "default\0"s, 7},
+      {"s", "k", "fallback  \t", 16, "fallback\0"s, 8},
+      {"s", "k", "  lead", 16, "  lead\0"s, 6},
+      {"s", "k", "", 8, "\0"s, 0},
+      {"s", "k", nullptr, 8, "\0"s, 0},
+      {"s", "k", "toolongdefault", 8, "toolong\0"s, 7},
+      {"s", "k", twoCharacters.c_str(), 4, "中"_gbk + "\0"s, 3},  // never half a character
+      {"s", nullptr, "default", 8, "\0\0"s, 0},                // an empty list of keys
+      {nullptr, nullptr, "default", 8, "\0\0"s, 0},            // an empty list of sections
+  };
+  auto readEveryRow = [&rows] {
+    for (const auto& row : rows) {
+      SCOPED_TRACE(testing::PrintToString(row.defaultValue ? row.defaultValue : "(null)") + " into " +
+                   std::to_string(row.size));
+      char buffer[16];
+      std::fill(std::begin(buffer), std::end(buffer), '#');
+      EXPECT_EQ(GetPrivateProfileStringA(row.section, row.key, row.defaultValue, buffer, row.size, ""),
+                row.returned);
+      EXPECT_EQ(std::string(buffer, row.buffer.size()), row.buffer);
+    }
+  };
+  readEveryRow();
+  EXPECT_EQ(WritePrivateProfileStringA("s", "k", "v", ""), 0);
+  EXPECT_EQ(WritePrivateProfileStringA("s", "k", nullptr, ""), 0);
+  EXPECT_EQ(WritePrivateProfileStringA("s", nullptr, nullptr, ""), 0);
+  EXPECT_EQ(listFolder(prefix_), "");
+  // No file is read for it either, not the Windows folder's files.
+  ASSERT_NE(put("s", "k", "v"), 0);
+  ASSERT_NE(WritePrivateProfileStringA("s", "k", "v", nullptr), 0);  // win.ini
+  readEveryRow();
+}
+
+TEST_F(PrivateProfile, NamesThatNameAFolderFailAndCreateNothing) {
+  const char* names[] = {"C:\\Windows\\", "C:\\Windows", "c:/WINDOWS", "C:\\", "D:\\",
                          "C:\\Windows\\x\\..", "C:\\Windows\\Sub\\", "Sub\\"};
   for (const char* name : names) {
     SCOPED_TRACE(name);

@@ -1,0 +1,7 @@
+// The Windows console reads and writes local text (the ANSI code page, GBK)
+// as it is.
+#include "platform/system/console_text.h"
+
+Text fromConsoleText(std::string_view terminalText) { return Text(terminalText); }
+
+std::string toConsoleText(std::string_view localText) { return std::string(localText); }
