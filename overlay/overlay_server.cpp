@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -52,8 +53,15 @@ class ConnectionPool {
     std::unique_lock<std::mutex> lock(mutex_);
     room_.wait(lock, [&] { return jobs_.size() < MaxWaiting || unbounded_; });
     jobs_.push_back(std::move(fn));
-    if (idle_ == 0 && threads_.size() < maxThreads_) threads_.emplace_back([this] { work(); });
-    else work_.notify_one();
+    if (idle_ == 0 && threads_.size() < maxThreads_) {
+      // A thread the system refuses leaves the job to the threads there are.
+      try {
+        threads_.emplace_back([this] { work(); });
+        return;
+      } catch (const std::system_error&) {
+      }
+    }
+    work_.notify_one();
   }
 
   // The server is stopping: enqueue stops waiting for room (the
@@ -230,10 +238,14 @@ bool OverlayServer::start(uint16_t port) {
                                : http.bind_to_port("127.0.0.1", port);
   if (!bound) return false;
   port_ = port;
-  impl->listener = std::thread([self] {
-    self->http.listen_after_bind();
-    self->finished = true;
-  });
+  try {
+    impl->listener = std::thread([self] {
+      self->http.listen_after_bind();
+      self->finished = true;
+    });
+  } catch (const std::system_error&) {
+    return false;  // no thread to serve from
+  }
   impl_ = std::move(impl);
   return true;
 }
