@@ -6,3 +6,5 @@
 Text fromConsoleText(std::string_view terminalText) { return utf8ToGbk(terminalText); }
 
 std::string toConsoleText(std::string_view localText) { return gbkToUtf8(localText); }
+
+void useBinaryConsoleOutput() {}

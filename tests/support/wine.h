@@ -38,4 +38,11 @@ inline constexpr char ScriptErrorDetails[] =
     "the script control reports a syntax error as 0x800A03EA with localised texts";
 inline constexpr char StreamByName[] =
     "ADODB.Stream cannot be reached by name through IDispatch and has no ReadText or WriteText";
+inline constexpr char ProfileRewrite[] =
+    "the private-profile functions write the whole file anew from what they parsed: blank lines "
+    "and the spacing of lines a write did not touch are lost";
+inline constexpr char ProfileEdges[] =
+    "the private-profile functions keep a default's trailing blanks, copy the default for the "
+    "key list of a missing section, list a section named twice twice, and cut values and lists "
+    "at the buffer's end without regard to two-byte characters or the final zeros";
 }  // namespace wine_gap

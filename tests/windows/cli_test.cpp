@@ -1,5 +1,6 @@
 // kestrune-cli.exe as an operator runs it on Windows: local text (GBK, the
-// console's code page on Chinese Windows) in and out as it is.
+// console's code page on Chinese Windows) in and out as it is, output bytes
+// as written (no CR added).
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -39,8 +40,17 @@ const std::string cli = cliPath();
 TEST(WindowsCli, QueryWritesLocalText) {
   int status = -1;
   EXPECT_EQ(run(cli + " query 8888 0001", &status),
-            "￥ 16888 米\t极品\t传家使用\r\n￥ 1000 米\t一般\t可弃可留\r\n"_gbk);
+            "￥ 16888 米\t极品\t传家使用\n￥ 1000 米\t一般\t可弃可留\n"_gbk);
   EXPECT_EQ(status, 0);
+}
+
+TEST(WindowsCli, TableIsTheBuiltInTextByteForByte) {
+  int status = -1;
+  const std::string table = run(cli + " table", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(table.size(), 160039u);
+  EXPECT_EQ(table.substr(0, 16), "0000=" + "合格"_gbk + "=3288\r\n");
+  EXPECT_EQ(table.substr(table.size() - 15), "9999=" + "极品"_gbk + "=16358");
 }
 
 TEST(WindowsCli, NoticeStartsOnlyForTheSameVersion) {
@@ -57,6 +67,6 @@ TEST(WindowsCli, NoticeStartsOnlyForTheSameVersion) {
 TEST(WindowsCli, RegexPositionsCountGbkBytes) {
   SKIP_UNDER_WINE(wine_gap::RegExpMatchTypeInfo);
   int status = -1;
-  EXPECT_EQ(run(cli + " regex a " + "价€a"_gbk, &status), "count 1\r\nmatch 1 3 a\r\n");
+  EXPECT_EQ(run(cli + " regex a " + "价€a"_gbk, &status), "count 1\nmatch 1 3 a\n");
   EXPECT_EQ(status, 0);
 }

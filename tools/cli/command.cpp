@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "kestrune/version.h"
+#include "platform/system/console_text.h"
 
 std::vector<RegisteredCommand>& commandRegistry() {
   static std::vector<RegisteredCommand> definitions;
@@ -45,6 +46,7 @@ std::string usageFailure(const CLI::App* app, const CLI::Error& error) {
 }  // namespace
 
 int runCommandLine(int argc, const char* const* argv) {
+  useBinaryConsoleOutput();  // bodies and the table go out byte for byte
   CLI::App cli{"The program's evaluations and building blocks on the command line, for "
                "operators and scripts. Arguments and output are UTF-8.\n\n"
                "Exit codes: 0 success, 1 the operation failed, 2 usage error.",

@@ -34,9 +34,9 @@ Command defineHotFix(CLI::App& cli) {
   auto options = std::make_shared<HotFixOptions>();
   CLI::App* sub = cli.add_subcommand(
       "hotfix",
-      "list the installed operating-system hot-fixes as WMI reports them (here: the list "
-      "C:\\Windows\\Kestrune\\hotfixes.txt under the prefix), one identifier a line; the "
-      "count goes to stderr");
+      "list the installed operating-system hot-fixes as WMI reports them, one identifier a "
+      "line; the count goes to stderr (on Linux the WMI stand-in reads the list "
+      "C:\\Windows\\Kestrune\\hotfixes.txt under the prefix)");
   options->idOption =
       sub->add_option("ID", options->id, "only hot-fixes with this identifier, e.g. KB3140245");
   return {sub, [options] { return runHotFix(*options); }};

@@ -100,7 +100,9 @@ int runHttp(const HttpOptions& o, int32_t method) {
 
   // The header block is written only when a response arrived.
   const bool responded = !responseHeaders.empty();
-  const bool brokenOff = responded && statusText == "713 读取数据失败!"_gbk;
+  // (The code first: the message's text is made only when it can be the one.)
+  const bool brokenOff =
+      responded && statusText.starts_with("713 ") && statusText == "713 读取数据失败!"_gbk;
   if (o.verbose && responded) {
     std::cerr << "status: " << toConsoleText(statusText) << "\n"
               << "cookies: " << toConsoleText(receivedCookies) << "\n"

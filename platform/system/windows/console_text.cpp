@@ -2,6 +2,16 @@
 // as it is.
 #include "platform/system/console_text.h"
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 Text fromConsoleText(std::string_view terminalText) { return Text(terminalText); }
 
 std::string toConsoleText(std::string_view localText) { return std::string(localText); }
+
+void useBinaryConsoleOutput() {
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}

@@ -47,28 +47,5 @@ void ProfileTest::writeBytes(const std::string& path, const std::string& bytes) 
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string ProfileTest::readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
-std::string ProfileTest::listFolder(const std::string& folder) {
-  std::vector<std::string> names;
-  for (auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  std::ostringstream out;
-  for (auto& name : names) out << name << ";";
-  return out.str();
-}
 
-std::string ProfileTest::get(const char* section, const char* key, const char* def, uint32_t size,
-                             uint32_t* returned) const {
-  std::vector<char> buffer(size + 4, '#');
-  uint32_t n = GetPrivateProfileStringA(section, key, def, buffer.data(), size, Ini);
-  if (returned) *returned = n;
-  return std::string(buffer.data(), std::min<std::size_t>(n + 1, size));
-}
-
-int ProfileTest::put(const char* section, const char* key, const char* value) const {
-  return WritePrivateProfileStringA(section, key, value, Ini);
-}
