@@ -2,6 +2,7 @@
 
 #include "app/program_state.h"
 #include "app/version_notice.h"
+#include "app/window_overlay.h"
 #include "eval/tail_table.h"
 #include "kestrune/notice_endpoint.h"
 #include "platform/com/class_registry.h"
@@ -59,7 +60,12 @@ int runProgram(const StepObserver& observe) {
   {
     std::unique_ptr<MainWindow> window = MainWindow::create();
     if (!window) reportFatalError("载入启动窗口失败"_gbk);
-    window->form().onCreated([&w = *window, &observe] { onMainWindowCreated(w, observe); });
+    // The live overlay, when the INI file asks for one; it goes before the window.
+    std::unique_ptr<WindowOverlay> overlay;
+    window->form().onCreated([&w = *window, &observe, &overlay] {
+      onMainWindowCreated(w, observe);
+      overlay = WindowOverlay::start(w);
+    });
     window->form().show();
     result = runtime.runMessageLoop();
   }

@@ -29,6 +29,7 @@ using StepObserver = std::function<void(StartupStep step, MainWindow* window)>;
 void onMainWindowCreated(MainWindow& window, const StepObserver& observe = {});
 
 // The program entry: runtime start-up, program-wide state, exit clean-up
-// (registered with the runtime), the main window, the message loop.
+// (registered with the runtime), the main window with its live overlay when
+// the INI file asks for one (app/window_overlay.h), the message loop.
 // Returns 0 when the loop ends.
 int runProgram(const StepObserver& observe = {});

@@ -22,7 +22,12 @@ void MainWindow::bindHandlers() {
   gui::Form& f = *form_;
 
   const QueryControls query = findQueryControls(f);
-  query.number.onKeyDown([query](int32_t key, int32_t shift) { return runQuery(query, key, shift); });
+  query.number.onKeyDown([this, query](int32_t key, int32_t shift) {
+    const bool took = runQuery(query, key, shift);
+    if (took) changed(LiveAreaChange::Query);
+    return took;
+  });
+  query.number.onContentChanged([this] { changed(LiveAreaChange::Tail); });
 
   f.label("标签1"_gbk).onDoubleClick([this] { toggle_.toggle(); });
   f.label("标签2"_gbk).onDoubleClick([this] { toggle_.toggle(); });
@@ -32,17 +37,33 @@ void MainWindow::bindHandlers() {
   mode.fixed.onClick([mode] { selectFixedPrice(mode); });
 
   const HeadlineControls headline = findHeadlineControls(f);
-  headline.choice1.onClick([headline] { showHeadline1(headline); });
-  headline.choice2.onClick([headline] { showHeadline2(headline); });
-  headline.number1.onContentChanged([headline] { copyNumber1(headline); });
-  headline.number2.onContentChanged([headline] { copyNumber2(headline); });
+  auto headlineHandler = [this, headline](void (*operation)(const HeadlineControls&)) {
+    return [this, headline, operation] {
+      operation(headline);
+      changed(LiveAreaChange::Headline);
+    };
+  };
+  headline.choice1.onClick(headlineHandler(showHeadline1));
+  headline.choice2.onClick(headlineHandler(showHeadline2));
+  headline.number1.onContentChanged(headlineHandler(copyNumber1));
+  headline.number2.onContentChanged(headlineHandler(copyNumber2));
 
   for (ColourSlot slot : AllColourSlots)
-    appearance_->picker(slot).onColourChanged([this, slot] { appearance_->apply(slot); });
+    appearance_->picker(slot).onColourChanged([this, slot] {
+      appearance_->apply(slot);
+      changed(LiveAreaChange::Colour);
+    });
   appearance_->rememberBox().onClick([this] { appearance_->rememberColoursClicked(); });
 
   const MarqueeControls marquee = findMarqueeControls(f);
-  marquee.enabled.onClick([marquee] { updateMarquee(marquee); });
-  marquee.speed.onPositionChanged([marquee] { updateMarquee(marquee); });
-  marquee.timer.onTick([caption = marquee.caption] { marqueeTick(caption); });
+  auto marqueeHandler = [this, marquee] {
+    updateMarquee(marquee);
+    changed(LiveAreaChange::Marquee);
+  };
+  marquee.enabled.onClick(marqueeHandler);
+  marquee.speed.onPositionChanged(marqueeHandler);
+  marquee.timer.onTick([this, caption = marquee.caption] {
+    marqueeTick(caption);
+    changed(LiveAreaChange::MarqueeTick);
+  });
 }

@@ -11,4 +11,8 @@ inline constexpr COLORREF Red = RGB(255, 0, 0);        // 0x000000FF
 inline constexpr COLORREF Yellow = RGB(255, 255, 0);   // 0x0000FFFF
 inline constexpr COLORREF Black = 0;
 
+// The live area: the left part of the window that is captured for the
+// stream, and all of it while the panel is hidden.
+inline constexpr int32_t LiveAreaWidth = 488;
+
 const gui::Layout& mainWindowLayout();

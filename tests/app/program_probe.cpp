@@ -1,8 +1,8 @@
 // The real program entry with a probe, for end-to-end tests of start-up and
 // exit. The probe starts with the application object and writes what it sees
 // to the file named by KESTRUNE_PROBE_REPORT, one "key value" line each:
-// - a message box: "box TITLE|TEXT|ICON|MODALITY" and "table ROWS" at that
-//   moment, then it presses Enter on the box;
+// - each message box: "box TITLE|TEXT|ICON|MODALITY" and "table ROWS" at
+//   that moment, then it presses Enter on the box;
 // - the main window shown: "window shown", "table ROWS", then it presses Esc;
 // - the exit clean-up having run: "exit table ROWS", through the entry's
 //   step observer.
@@ -31,7 +31,6 @@ void probe() {
   QObject::connect(timer, &QTimer::timeout, [timer] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       if (!box->isVisible()) return;
-      timer->stop();
       report("box " + box->windowTitle().toStdString() + "|" + box->text().toStdString() + "|" +
              std::to_string(box->icon()) + "|" + std::to_string(box->windowModality()));
       report("table " + std::to_string(TailTable.size()));

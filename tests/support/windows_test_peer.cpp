@@ -13,12 +13,20 @@
 //   /charset/utf-8      an HTML page in UTF-8 that declares its charset
 //   /Admins/ksxt.json   the version notice of this version ("V": "25.14")
 //   /newer/Admins/ksxt.json   a newer one ("V": "25.15")
+//   /fetch?port=P&path=/x[&host=H][&method=M][&ms=N]
+//                       a request from this side to 127.0.0.1:P (Host H,
+//                       default 127.0.0.1:P), answered with the raw response
+//                       as it arrived within N milliseconds (default 2000):
+//                       a server in the Windows program, seen from Linux
+#include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "kestrune/version.h"
+#include "tests/overlay/overlay_client.h"
 #include "tests/support/http_test_server.h"
 
 using namespace kestrune_test;
@@ -35,6 +43,34 @@ std::string notice(const std::string& version) {
   return R"({"code":0,"data":{"V":")" + version + R"(","C":"欢迎使用","W":"https://example.invalid/"}})";
 }
 
+// The value of `name` in the target's query ("" when absent); no escapes.
+std::string queryValue(const std::string& target, const std::string& name) {
+  const size_t query = target.find('?');
+  if (query == std::string::npos) return {};
+  const std::string key = name + "=";
+  size_t at = query + 1;
+  while (at < target.size()) {
+    const size_t end = std::min(target.find('&', at), target.size());
+    if (target.compare(at, key.size(), key) == 0) return target.substr(at + key.size(), end - at - key.size());
+    at = end + 1;
+  }
+  return {};
+}
+
+TestResponse fetch(const RecordedRequest& r) {
+  const auto port = static_cast<uint16_t>(std::atoi(queryValue(r.target, "port").c_str()));
+  const std::string host = queryValue(r.target, "host"), method = queryValue(r.target, "method"),
+                    ms = queryValue(r.target, "ms");
+  const std::string request = (method.empty() ? "GET" : method) + " " + queryValue(r.target, "path") +
+                              " HTTP/1.1\r\nHost: " + (host.empty() ? "127.0.0.1:" + std::to_string(port) : host) +
+                              "\r\nConnection: close\r\n\r\n";
+  const auto wait = std::chrono::milliseconds(ms.empty() ? 2000 : std::atoi(ms.c_str()));
+  const overlay_test::RawResponse response = overlay_test::rawRequest(port, request, wait);
+  std::string raw = "status " + std::to_string(response.status) + "\n";
+  for (const auto& [name, value] : response.headers) raw += name + ": " + value + "\n";
+  return TestResponse{200, {}, raw + "\n" + response.body};
+}
+
 void addRoutes(HttpTestServer& server) {
   server.on("GET", "/hello",
             TestResponse{200, {{"Set-Cookie", "sid=abc; path=/"}, {"Set-Cookie", "lang=zh; HttpOnly"}}, "hi"});
@@ -48,6 +84,7 @@ void addRoutes(HttpTestServer& server) {
   current.contentType = newer.contentType = "application/json";
   server.on("GET", "/Admins/ksxt.json", current);
   server.on("GET", "/newer/Admins/ksxt.json", newer);
+  server.on("GET", "/fetch", fetch);
 }
 
 }  // namespace
