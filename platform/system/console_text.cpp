@@ -7,4 +7,6 @@ Text fromConsoleText(std::string_view terminalText) { return utf8ToGbk(terminalT
 
 std::string toConsoleText(std::string_view localText) { return gbkToUtf8(localText); }
 
+const char* const ConsoleTextName = "UTF-8";
+
 void useBinaryConsoleOutput() {}

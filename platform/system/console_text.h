@@ -20,6 +20,9 @@ Text fromConsoleText(std::string_view terminalText);
 // Local text as the terminal shows it.
 std::string toConsoleText(std::string_view localText);
 
+// The console's text as help texts name it ("UTF-8", "local text").
+extern const char* const ConsoleTextName;
+
 // Makes standard output and standard error carry bytes exactly as written:
 // on Windows they translate LF to CR LF by default, which would corrupt a
 // body or table written to them; here it does nothing. Call it before

@@ -47,9 +47,11 @@ std::string usageFailure(const CLI::App* app, const CLI::Error& error) {
 
 int runCommandLine(int argc, const char* const* argv) {
   useBinaryConsoleOutput();  // bodies and the table go out byte for byte
-  CLI::App cli{"The program's evaluations and building blocks on the command line, for "
-               "operators and scripts. Arguments and output are UTF-8.\n\n"
-               "Exit codes: 0 success, 1 the operation failed, 2 usage error.",
+  CLI::App cli{std::string("The program's evaluations and building blocks on the command line, for "
+                           "operators and scripts. Arguments and output are ") +
+                   ConsoleTextName +
+                   ".\n\n"
+                   "Exit codes: 0 success, 1 the operation failed, 2 usage error.",
                "kestrune-cli"};
   cli.set_version_flag("--version", ProgramVersion, "print the program version and exit");
   cli.require_subcommand(1);

@@ -128,8 +128,8 @@ Command defineHttp(CLI::App& cli) {
   auto o = std::make_shared<HttpOptions>();
   CLI::App* sub = cli.add_subcommand(
       "http",
-      "one HTTP or HTTPS exchange through the program's request engine; prints the body "
-      "(converted from GBK to UTF-8)");
+      std::string("one HTTP or HTTPS exchange through the program's request engine; prints the body as ") +
+          ConsoleTextName);
   sub->add_option("URL", o->url, "absolute http or https URL")->required();
   sub->add_option("-X,--request", o->method,
                   "method name (GET POST HEAD PUT OPTIONS DELETE TRACE CONNECT PATCH) or its index 0-8")
